@@ -1,0 +1,3 @@
+#include "ProjectFileLists.h"
+
+std::array<FileList, MAX_PROJECTS> ProjectFileLists;

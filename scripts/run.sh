@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Pindrel if needed and starts it: the dialog when a display is available,
+# otherwise the text report of the given directories (default: Pindrel's own sources).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(bash "$root/scripts/build.sh")
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && -x "$build/ui/pindrel" ]]; then
+    exec "$build/ui/pindrel" "$@"
+fi
+if [[ $# -eq 0 ]]; then
+    set -- "$root"
+fi
+exec "$build/cli/pindrel-report" "$@"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Pindrel need.
+# Safe to run again: packages already present are not fetched a second time.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    libgtest-dev libgmock-dev
+    qt6-base-dev
+    xvfb xauth xdotool x11-utils imagemagick
+    fonts-dejavu-core
+)
+if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+if [[ "${PINDREL_SETUP_EXTRA:-}" == *bench* ]]; then
+    packages+=(cloc hyperfine qt6-base-dev libboost-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+# No recommends: the GTK platform theme they bring would replace Qt's own file dialogs.
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
