@@ -1,0 +1,50 @@
+// CLineCountDlg: the project list's store, the "Projects" section of the INI file.
+#include "CLineCountDlg.h"
+
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include "GlobalVarsForDll.h"
+#include "PrivateProfile.h"
+#include "Resource.h"
+
+namespace {
+
+constexpr std::string_view PROJECTS_SECTION = "Projects";
+
+std::string toBytes(const QString& csText)
+{
+    const QByteArray bytes = csText.toLocal8Bit();
+    return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
+}
+
+} // namespace
+
+void CLineCountDlg::LoadProjects()
+{
+    // Keys count in the order they stand in the file; their names decide nothing else.
+    const std::vector<ProfileEntry> entries = ReadPrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION);
+    {
+        const QSignalBlocker blocker(m_lbProjects);
+        m_lbProjects->clear();
+        for (const ProfileEntry& entry : entries) {
+            m_lbProjects->addItem(
+                QString::fromLocal8Bit(entry.csValue.data(), static_cast<qsizetype>(entry.csValue.size())));
+        }
+    }
+    OnSelectAll();
+}
+
+void CLineCountDlg::SaveProjects()
+{
+    std::vector<ProfileEntry> entries;
+    entries.reserve(static_cast<std::size_t>(m_lbProjects->count()));
+    for (int i = 0; i < m_lbProjects->count(); ++i)
+        entries.push_back({ std::to_string(i), toBytes(m_lbProjects->item(i)->text()) });
+    // One atomic replacement: a failure leaves the previous list on disk whole.
+    const ProfileStatus status = ReplacePrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION, entries);
+    if (!status && !m_bStoreFailureShown) {
+        m_bStoreFailureShown = true;
+        ShowMessage(IDS_PROJECTS_NOT_STORED, MessageIcon::Warning, { status.csError });
+    }
+}

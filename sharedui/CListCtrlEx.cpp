@@ -1,0 +1,295 @@
+#include "CListCtrlEx.h"
+
+#include <charconv>
+
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+#include "CAttribute.h"
+#include "GlobalVarsForDll.h"
+#include "PrivateProfile.h"
+
+namespace {
+
+constexpr int MAX_STORED_COLUMNS = 64;
+
+QColor qColorOf(COLORREF cr)
+{
+    return QColor(static_cast<int>(cr & 0xFFu), static_cast<int>((cr >> 8) & 0xFFu), static_cast<int>((cr >> 16) & 0xFFu));
+}
+
+QString fromBytes(const char* pszText)
+{
+    return QString::fromLocal8Bit(pszText != nullptr ? pszText : "");
+}
+
+std::string toBytes(const QString& csText)
+{
+    const QByteArray bytes = csText.toLocal8Bit();
+    return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
+}
+
+// Colours each row from the list's attributes, read at paint time so rows and
+// attributes may come in any order.
+class RowColorDelegate : public QStyledItemDelegate
+{
+public:
+    RowColorDelegate(const std::vector<CAttribute*>& apAttributes, QObject* pParent)
+        : QStyledItemDelegate(pParent)
+        , m_apAttributes(apAttributes)
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* pOption, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(pOption, index);
+        if (m_apAttributes.empty())
+            return;
+        const CAttribute* pAttribute = m_apAttributes[static_cast<std::size_t>(index.row()) % m_apAttributes.size()];
+        pOption->backgroundBrush = qColorOf(pAttribute->GetBackColor());
+        pOption->palette.setColor(QPalette::Text, qColorOf(pAttribute->GetForeColor()));
+    }
+
+private:
+    const std::vector<CAttribute*>& m_apAttributes;
+};
+
+bool parseInt(std::string_view csText, int& nValue)
+{
+    const auto [pEnd, ec] = std::from_chars(csText.data(), csText.data() + csText.size(), nValue);
+    return ec == std::errc() && pEnd == csText.data() + csText.size();
+}
+
+struct StoredColumn
+{
+    int nWidth = 0;
+    int nFormat = 0;
+    std::string csHeading;
+};
+
+// "width,format,heading"; the heading may hold commas of its own.
+bool parseColumn(std::string_view csValue, StoredColumn& column)
+{
+    const std::size_t nFirst = csValue.find(',');
+    const std::size_t nSecond = nFirst == std::string_view::npos ? nFirst : csValue.find(',', nFirst + 1);
+    if (nSecond == std::string_view::npos)
+        return false;
+    if (!parseInt(csValue.substr(0, nFirst), column.nWidth)
+        || !parseInt(csValue.substr(nFirst + 1, nSecond - nFirst - 1), column.nFormat))
+        return false;
+    column.csHeading = std::string(csValue.substr(nSecond + 1));
+    return column.nWidth >= 0 && column.nWidth <= 10000 && (column.nFormat == 0 || column.nFormat == 1);
+}
+
+bool parseOrder(std::string_view csValue, int nColumns, std::vector<int>& anOrder)
+{
+    std::vector<bool> abSeen(static_cast<std::size_t>(nColumns), false);
+    while (!csValue.empty()) {
+        const std::size_t nComma = csValue.find(',');
+        int nLogical = 0;
+        if (!parseInt(csValue.substr(0, nComma), nLogical) || nLogical < 0 || nLogical >= nColumns
+            || abSeen[static_cast<std::size_t>(nLogical)])
+            return false;
+        abSeen[static_cast<std::size_t>(nLogical)] = true;
+        anOrder.push_back(nLogical);
+        csValue = nComma == std::string_view::npos ? std::string_view() : csValue.substr(nComma + 1);
+    }
+    return static_cast<int>(anOrder.size()) == nColumns;
+}
+
+} // namespace
+
+CListCtrlEx::CListCtrlEx() = default;
+
+CListCtrlEx::~CListCtrlEx()
+{
+    for (CAttribute* pAttribute : m_apAttributes)
+        delete pAttribute;
+}
+
+void CListCtrlEx::Attach(QTableWidget* pTable)
+{
+    m_pTable = pTable;
+    if (m_pTable == nullptr)
+        return;
+    m_pTable->setColumnCount(0);
+    m_pTable->setRowCount(0);
+    m_pTable->verticalHeader()->hide();
+    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
+    m_pTable->setShowGrid(false);
+    m_pTable->setWordWrap(false);
+    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pTable->horizontalHeader()->setSectionsMovable(true);
+    m_pTable->horizontalHeader()->setHighlightSections(false);
+    m_pTable->horizontalHeader()->setStretchLastSection(false);
+    m_pTable->setItemDelegate(new RowColorDelegate(m_apAttributes, m_pTable));
+}
+
+void CListCtrlEx::SetPersistStorage(const std::string& csIniPath, const std::string& csKey)
+{
+    m_csIniPath = csIniPath;
+    m_csKey = csKey;
+}
+
+int CListCtrlEx::RestorePersistStorage()
+{
+    if (m_pTable == nullptr || m_csIniPath.empty() || m_csKey.empty())
+        return 0;
+    const std::string csCount = GetPrivateProfileString(m_csIniPath, m_csKey, "Columns", "");
+    int nColumns = 0;
+    if (!parseInt(csCount, nColumns) || nColumns <= 0 || nColumns > MAX_STORED_COLUMNS)
+        return 0;
+    std::vector<StoredColumn> columns(static_cast<std::size_t>(nColumns));
+    for (int i = 0; i < nColumns; ++i) {
+        const std::string csValue
+            = GetPrivateProfileString(m_csIniPath, m_csKey, "Column" + std::to_string(i), "");
+        if (!parseColumn(csValue, columns[static_cast<std::size_t>(i)]))
+            return 0;
+    }
+    std::vector<int> anOrder;
+    if (!parseOrder(GetPrivateProfileString(m_csIniPath, m_csKey, "Order", ""), nColumns, anOrder))
+        return 0;
+
+    m_pTable->setColumnCount(0);
+    for (int i = 0; i < nColumns; ++i) {
+        const StoredColumn& column = columns[static_cast<std::size_t>(i)];
+        InsertColumn(i, column.csHeading.c_str(), column.nFormat, column.nWidth, -1);
+    }
+    QHeaderView* const pHeader = m_pTable->horizontalHeader();
+    for (int nVisual = 0; nVisual < nColumns; ++nVisual)
+        pHeader->moveSection(pHeader->visualIndex(anOrder[static_cast<std::size_t>(nVisual)]), nVisual);
+    return 1;
+}
+
+int CListCtrlEx::StorePersistStorage()
+{
+    if (m_pTable == nullptr || m_csIniPath.empty() || m_csKey.empty())
+        return 0;
+    const int nColumns = m_pTable->columnCount();
+    std::vector<ProfileEntry> entries;
+    entries.push_back({ "Columns", std::to_string(nColumns) });
+    std::string csOrder;
+    for (int i = 0; i < nColumns; ++i) {
+        const QTableWidgetItem* pHeading = m_pTable->horizontalHeaderItem(i);
+        const bool bRight = pHeading != nullptr && (pHeading->textAlignment() & Qt::AlignRight) != 0;
+        entries.push_back({ "Column" + std::to_string(i),
+            std::to_string(m_pTable->columnWidth(i)) + (bRight ? ",1," : ",0,")
+                + (pHeading != nullptr ? toBytes(pHeading->text()) : std::string()) });
+        if (i > 0)
+            csOrder += ',';
+        csOrder += std::to_string(m_pTable->horizontalHeader()->logicalIndex(i));
+    }
+    entries.push_back({ "Order", csOrder });
+    return ReplacePrivateProfileSection(m_csIniPath, m_csKey, entries).bOk ? 1 : 0;
+}
+
+int CListCtrlEx::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int /*nSubItem*/)
+{
+    if (m_pTable == nullptr || nCol < 0)
+        return -1;
+    const int nIndex = nCol > m_pTable->columnCount() ? m_pTable->columnCount() : nCol;
+    m_pTable->insertColumn(nIndex);
+    auto* const pHeading = new QTableWidgetItem(fromBytes(pszHeading));
+    pHeading->setTextAlignment(Qt::AlignVCenter | (nFormat == 1 ? Qt::AlignRight : Qt::AlignLeft));
+    m_pTable->setHorizontalHeaderItem(nIndex, pHeading);
+    m_pTable->setColumnWidth(nIndex, nWidth);
+    return nIndex;
+}
+
+int CListCtrlEx::InsertItem(int nItem, const char* pszText)
+{
+    if (m_pTable == nullptr || nItem < 0)
+        return -1;
+    const int nRow = nItem > m_pTable->rowCount() ? m_pTable->rowCount() : nItem;
+    m_pTable->insertRow(nRow);
+    SetItemText(nRow, 0, pszText);
+    return nRow;
+}
+
+bool CListCtrlEx::SetItemText(int nItem, int nSubItem, const char* pszText)
+{
+    if (m_pTable == nullptr || nItem < 0 || nItem >= m_pTable->rowCount() || nSubItem < 0
+        || nSubItem >= m_pTable->columnCount())
+        return false;
+    auto* const pItem = new QTableWidgetItem(fromBytes(pszText));
+    pItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    if (const QTableWidgetItem* pHeading = m_pTable->horizontalHeaderItem(nSubItem))
+        pItem->setTextAlignment(Qt::Alignment(pHeading->textAlignment()));
+    m_pTable->setItem(nItem, nSubItem, pItem);
+    return true;
+}
+
+bool CListCtrlEx::DeleteAllItems()
+{
+    if (m_pTable == nullptr)
+        return false;
+    m_pTable->setRowCount(0);
+    return true;
+}
+
+int CListCtrlEx::GetItemCount() const
+{
+    return m_pTable == nullptr ? 0 : m_pTable->rowCount();
+}
+
+int CListCtrlEx::GetColumnCount() const
+{
+    return m_pTable == nullptr ? 0 : m_pTable->columnCount();
+}
+
+std::string CListCtrlEx::GetItemText(int nItem, int nSubItem) const
+{
+    if (m_pTable == nullptr)
+        return {};
+    const QTableWidgetItem* pItem = m_pTable->item(nItem, nSubItem);
+    return pItem == nullptr ? std::string() : toBytes(pItem->text());
+}
+
+int CListCtrlEx::SetFullRowSel(int bFullRow)
+{
+    if (m_pTable == nullptr)
+        return 0;
+    const bool bWas = m_pTable->selectionBehavior() == QAbstractItemView::SelectRows;
+    m_pTable->setSelectionBehavior(bFullRow != 0 ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    return bWas ? 1 : 0;
+}
+
+HtmlTable CListCtrlEx::ToHtmlTable() const
+{
+    HtmlTable table;
+    table.csTitle = GlobalVarsForDll::csSoftName;
+    for (const CAttribute* pAttribute : m_apAttributes)
+        table.rowColors.push_back({ pAttribute->GetForeColor(), pAttribute->GetBackColor() });
+    if (m_pTable == nullptr)
+        return table;
+    const QHeaderView* pHeader = m_pTable->horizontalHeader();
+    std::vector<int> anLogical;
+    for (int nVisual = 0; nVisual < m_pTable->columnCount(); ++nVisual) {
+        const int nLogical = pHeader->logicalIndex(nVisual);
+        anLogical.push_back(nLogical);
+        const QTableWidgetItem* pHeading = m_pTable->horizontalHeaderItem(nLogical);
+        table.columns.push_back({ pHeading != nullptr ? toBytes(pHeading->text()) : std::string(),
+            pHeading != nullptr && (pHeading->textAlignment() & Qt::AlignRight) != 0,
+            m_pTable->columnWidth(nLogical) });
+    }
+    for (int nRow = 0; nRow < m_pTable->rowCount(); ++nRow) {
+        std::vector<std::string> cells;
+        for (const int nLogical : anLogical)
+            cells.push_back(GetItemText(nRow, nLogical));
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+bool CListCtrlEx::Save(const std::string& csPath, int /*nMode*/, std::string* pcsError) const
+{
+    std::string csError;
+    const bool bOk = WriteHtmlFile(csPath, ToHtmlTable(), csError);
+    if (pcsError != nullptr)
+        *pcsError = csError;
+    return bOk;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "HtmlTable.h"
+
+class CAttribute;
+class QTableWidget;
+
+// A list in report view over a QTableWidget: columns with heading, alignment and
+// width, rows of text, rows coloured by the attributes in turn, the column layout
+// kept in a section of an INI file, and an HTML export.
+class CListCtrlEx
+{
+public:
+    CListCtrlEx();
+    virtual ~CListCtrlEx();
+    CListCtrlEx(const CListCtrlEx&) = delete;
+    CListCtrlEx& operator=(const CListCtrlEx&) = delete;
+
+    void Attach(QTableWidget* pTable);
+    [[nodiscard]] QTableWidget* GetWidget() const { return m_pTable; }
+
+    // Where the layout is kept: INI file path and section name.
+    void SetPersistStorage(const std::string& csIniPath, const std::string& csKey);
+    // Applies the stored layout, columns included; nonzero when one was applied.
+    int RestorePersistStorage();
+    // Stores headings, alignments, widths and order; nonzero on success.
+    int StorePersistStorage();
+
+    // nFormat: 0 left, 1 right. Returns the new column's index, -1 on failure.
+    int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem);
+    // Inserts a row with its first cell; returns its index, -1 on failure.
+    int InsertItem(int nItem, const char* pszText);
+    bool SetItemText(int nItem, int nSubItem, const char* pszText);
+    bool DeleteAllItems();
+    [[nodiscard]] int GetItemCount() const;
+    [[nodiscard]] int GetColumnCount() const;
+    [[nodiscard]] std::string GetItemText(int nItem, int nSubItem) const;
+
+    // Nonzero turns on full-row selection. Returns the previous setting.
+    int SetFullRowSel(int bFullRow);
+
+    // The list as it stands, in display order, with the row colours.
+    [[nodiscard]] HtmlTable ToHtmlTable() const;
+    // Writes the list as a standalone HTML page. False, with a sentence for the
+    // user in csError, when the file cannot be written.
+    bool Save(const std::string& csPath, int nMode, std::string* pcsError = nullptr) const;
+
+    // Row attributes, used in turn; the list owns them and deletes them.
+    std::vector<CAttribute*> m_apAttributes;
+
+private:
+    QTableWidget* m_pTable = nullptr;
+    std::string m_csIniPath;
+    std::string m_csKey;
+};

@@ -1,0 +1,165 @@
+#include "HtmlTable.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::size_t utf8SequenceLength(const unsigned char* p, std::size_t nLeft)
+{
+    const unsigned char c = p[0];
+    std::size_t nLen = 0;
+    unsigned char lo = 0x80;
+    unsigned char hi = 0xBF;
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        nLen = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        nLen = 3;
+        lo = c == 0xE0 ? 0xA0 : 0x80;
+        hi = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        nLen = 4;
+        lo = c == 0xF0 ? 0x90 : 0x80;
+        hi = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (nLeft < nLen || p[1] < lo || p[1] > hi)
+        return 0;
+    for (std::size_t i = 2; i < nLen; ++i) {
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    }
+    return nLen;
+}
+
+void appendEscaped(std::string& out, const std::string& csText)
+{
+    for (const char c : ToValidUtf8(csText)) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c; break;
+        }
+    }
+}
+
+std::string cssColor(COLORREF cr)
+{
+    char acText[8];
+    std::snprintf(acText, sizeof acText, "#%02x%02x%02x", cr & 0xFFu, (cr >> 8) & 0xFFu, (cr >> 16) & 0xFFu);
+    return acText;
+}
+
+const char* alignOf(const HtmlColumn& column)
+{
+    return column.bRightAligned ? "right" : "left";
+}
+
+} // namespace
+
+std::string ToValidUtf8(const std::string& csText)
+{
+    std::string out;
+    out.reserve(csText.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(csText.data());
+    std::size_t i = 0;
+    while (i < csText.size()) {
+        const std::size_t nLen = utf8SequenceLength(p + i, csText.size() - i);
+        if (nLen == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(csText, i, nLen);
+            i += nLen;
+        }
+    }
+    return out;
+}
+
+std::string RenderHtml(const HtmlTable& table)
+{
+    std::string out;
+    out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    appendEscaped(out, table.csTitle);
+    out += "</title>\n<style>\n"
+           "body { font-family: sans-serif; font-size: 10pt; }\n"
+           "table { border-collapse: collapse; }\n"
+           "th, td { padding: 2px 6px; border: 1px solid #c0c0c0; white-space: pre; }\n"
+           "th { background: #e8e8e8; font-weight: normal; }\n"
+           "</style>\n</head>\n<body>\n<table>\n<tr>";
+    for (const HtmlColumn& column : table.columns) {
+        out += "<th style=\"text-align: ";
+        out += alignOf(column);
+        out += "; min-width: " + std::to_string(column.nWidth) + "px\">";
+        appendEscaped(out, column.csHeading);
+        out += "</th>";
+    }
+    out += "</tr>\n";
+    for (std::size_t nRow = 0; nRow < table.rows.size(); ++nRow) {
+        out += "<tr";
+        if (!table.rowColors.empty()) {
+            const HtmlRowColors& colors = table.rowColors[nRow % table.rowColors.size()];
+            out += " style=\"color: " + cssColor(colors.crFore) + "; background: " + cssColor(colors.crBack) + "\"";
+        }
+        out += ">";
+        const std::vector<std::string>& cells = table.rows[nRow];
+        for (std::size_t nCol = 0; nCol < table.columns.size(); ++nCol) {
+            out += "<td style=\"text-align: ";
+            out += alignOf(table.columns[nCol]);
+            out += "\">";
+            if (nCol < cells.size())
+                appendEscaped(out, cells[nCol]);
+            out += "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n</body>\n</html>\n";
+    return out;
+}
+
+bool WriteHtmlFile(const std::string& csPath, const HtmlTable& table, std::string& csError)
+{
+    const std::string csContent = RenderHtml(table);
+    const std::size_t nSlash = csPath.rfind('/');
+    const std::string csFolder = nSlash == std::string::npos ? "." : csPath.substr(0, nSlash == 0 ? 1 : nSlash);
+    std::string csTemp = csFolder + "/.pindrel-export-XXXXXX";
+    const auto fail = [&](const char* pszWhat) {
+        csError = "Cannot write \"" + csPath + "\": " + pszWhat + ": " + std::strerror(errno) + ".";
+        return false;
+    };
+    const int fd = ::mkstemp(csTemp.data());
+    if (fd < 0)
+        return fail("cannot create a file in its folder");
+    ::fchmod(fd, 0644);
+    std::size_t nDone = 0;
+    while (nDone < csContent.size()) {
+        const ssize_t n = ::write(fd, csContent.data() + nDone, csContent.size() - nDone);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int nErr = errno;
+            ::close(fd);
+            ::unlink(csTemp.c_str());
+            errno = nErr;
+            return fail("write failed");
+        }
+        nDone += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 || ::rename(csTemp.c_str(), csPath.c_str()) != 0) {
+        const int nErr = errno;
+        ::unlink(csTemp.c_str());
+        errno = nErr;
+        return fail("cannot replace it");
+    }
+    return true;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+// The application: configures the shared UI library and runs the main dialog.
+class CLineCountApp
+{
+public:
+    // Runs the program from configuration to the end of the dialog; always false,
+    // so no message loop of the application's own follows.
+    bool InitInstance();
+    // Registers the resources and hands the shared UI library the program's
+    // name and settings; afterwards GlobalVarsForDll::csIni names the INI file.
+    static void ConfigureSharedLibrary();
+    // What is left to do after the dialog: nothing. Returns the exit code.
+    int ExitInstance();
+};

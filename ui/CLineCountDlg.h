@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include <QIcon>
+#include <QPoint>
+#include <QSize>
+
+#include "CListCtrlEx.h"
+#include "CLvCoolDlg.h"
+#include "CProgressCtrl.h"
+#include "ProjectFileLists.h"
+
+class QListWidget;
+
+// Ids of the calculation run's timers, one per kind of step.
+inline constexpr int TIMER_RUN_START = 1;
+inline constexpr int TIMER_PROJECT_START = 2;
+inline constexpr int TIMER_NEXT_FILE = 3;
+inline constexpr int TIMER_INTERVAL_MS = 15;
+
+// The run's cursors: the selection position being processed and the next file in it.
+extern int g_nCurProject;
+extern int g_nCurFile;
+
+// Pindrel's main dialog. Its members are defined by subsystem: ui/ (start-up,
+// painting, Close, About, results list), projects/ (project list store and
+// editing) and run/ (the calculation run).
+class CLineCountDlg : public CLvCoolDlg
+{
+public:
+    explicit CLineCountDlg(QWidget* pParent = nullptr);
+    ~CLineCountDlg() override;
+
+    // Command handlers, entered from the message map.
+    void OnBrowse();
+    void OnCalc();
+    void OnAddProject();
+    void OnDeleteProject();
+    void OnChangeDirectory();
+    void OnSelChangeProjects();
+    void OnSelectAll();
+    void OnDeselectAll();
+    void OnTimer(int nIdEvent) override;
+    void OnHtmlExport();
+    void OnUpdateProject();
+    void OnAbout();
+    [[nodiscard]] QIcon OnQueryDragIcon() const;
+
+    // Project list: the list box from and to the "Projects" section of the INI file.
+    void LoadProjects();
+    void SaveProjects();
+    // Enables Delete and Update for one selected entry, Calc for any, Add for a non-empty edit.
+    void UpdateButtonStates();
+    // Takes the commands away for a run (false) and gives them back (true).
+    void EnableCommands(bool bEnable);
+    // Writes the report of g_lineCounters into the results list.
+    void FillResults();
+    void InitResultsList();
+    // Whether a calculation run has started and not yet ended.
+    [[nodiscard]] bool IsRunPending() const { return m_bRunPending; }
+
+    // Where a minimised window draws its icon: centred, truncating toward zero.
+    [[nodiscard]] static QPoint IconicIconPosition(QSize clientSize, QSize iconSize);
+
+    // Modal dialogs behind seams, replaced in tests. Each returns nothing on cancel.
+    std::function<std::optional<std::string>()> m_fnBrowseFolder;
+    std::function<std::optional<std::string>()> m_fnAskSavePath;
+
+    // Calculation run, written by OnCalc and read by the steps; indexed by selection position.
+    std::array<int, MAX_PROJECTS> m_anFileCount {};
+    int m_nSelCount = 0;
+    int m_nTotalFiles = 0;
+    std::array<int, MAX_PROJECTS> m_anSelIndex {};
+
+    CListCtrlEx m_lvResults;
+    CProgressCtrl m_progressProject;
+    CProgressCtrl m_progressAll;
+    QListWidget* m_lbProjects = nullptr;
+    std::string m_csDirectory;
+    QIcon m_hIcon;
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    void OnPaint() override;
+    void OnDestroy() override;
+
+private:
+    void MessageMap();
+    // Run steps.
+    bool CollectSelectedProjects();
+    void StartProjectStep();
+    void NextFileStep();
+    void FinishRun();
+    // A message from the string table, with %1, %2 … replaced by the arguments.
+    void ShowMessage(unsigned nIdText, MessageIcon icon, std::initializer_list<std::string> arguments = {});
+    // Refuses an entry that would not survive the INI file, telling the user.
+    bool AcceptEntryText(const std::string& csText);
+
+    bool m_bRunPending = false;
+    bool m_bStoreFailureShown = false;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+// Identifiers of the main dialog's resources and controls.
+
+inline constexpr unsigned IDD_MAIN = 102;
+inline constexpr unsigned IDR_MAINFRAME = 128;
+inline constexpr int ID_HELP = 57670;
+
+inline constexpr int IDC_STATIC = -1;
+inline constexpr int IDC_DIRECTORY = 1000;
+inline constexpr int IDC_BROWSE = 1001;
+inline constexpr int IDC_CALC = 1004;
+inline constexpr int IDC_PROJECTS = 1005;
+inline constexpr int IDC_ADD = 1006;
+inline constexpr int IDC_ABOUT = 1007;
+inline constexpr int IDC_PROGRESS_ALL = 1008;
+inline constexpr int IDC_PROGRESS_PROJECT = 1009;
+inline constexpr int IDC_DELETE = 1010;
+inline constexpr int IDC_SELECT_ALL = 1011;
+inline constexpr int IDC_DESELECT_ALL = 1012;
+inline constexpr int IDC_HTML_EXPORT = 1015;
+inline constexpr int IDC_RESULTS = 1016;
+inline constexpr int IDC_UPDATE = 1017;
+inline constexpr int IDC_HINT_FRAME = 42000;
+inline constexpr int IDC_HINT_TEXT = 42001;
+
+// Pindrel's own messages in the string table.
+inline constexpr unsigned IDS_NO_VALID_FILES = 200;
+inline constexpr unsigned IDS_PROJECTS_NOT_STORED = 201;
+inline constexpr unsigned IDS_TOO_MANY_PROJECTS = 202;
+inline constexpr unsigned IDS_ENTRY_HAS_LINE_BREAK = 203;
+inline constexpr unsigned IDS_EXPORT_FAILED = 204;

@@ -1,0 +1,82 @@
+// CLineCountDlg: the results list — set-up, layout storage, the report and its HTML export.
+#include "CLineCountDlg.h"
+
+#include <QFileDialog>
+
+#include "CAttribute.h"
+#include "GlobalVarsForDll.h"
+#include "LineCounters.h"
+#include "Resource.h"
+#include "StatisticsReport.h"
+
+namespace {
+
+constexpr COLORREF ROW_COLORS[][2] = {
+    { 0x000000, 0xBFFFFF }, // pale yellow
+    { 0x000000, 0xF5FFFF }, // near white
+};
+
+std::optional<std::string> askHtmlSavePath()
+{
+    QFileDialog dlg(nullptr);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(QStringLiteral("HTML Files (*.html; *.htm) (*.html *.htm)"));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QByteArray path = dlg.selectedFiles().front().toLocal8Bit();
+    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+}
+
+} // namespace
+
+void CLineCountDlg::InitResultsList()
+{
+    m_lvResults.SetPersistStorage(GlobalVarsForDll::csIni, std::string("lvResults"));
+    if (m_lvResults.RestorePersistStorage() == 0) {
+        for (int nCol = 0; nCol < REPORT_COLUMN_COUNT; ++nCol) {
+            const ReportColumn& column = REPORT_COLUMNS[static_cast<std::size_t>(nCol)];
+            m_lvResults.InsertColumn(nCol, column.pszHeading, static_cast<int>(column.alignment), column.nWidth, -1);
+        }
+    }
+    for (const auto& colors : ROW_COLORS) {
+        auto* const pAttribute = new CAttribute; // the list owns its attributes
+        pAttribute->SetForeColor(colors[0]);
+        pAttribute->SetBackColor(colors[1]);
+        m_lvResults.m_apAttributes.push_back(pAttribute);
+    }
+    m_lvResults.SetFullRowSel(1);
+}
+
+void CLineCountDlg::FillResults()
+{
+    m_lvResults.DeleteAllItems();
+    const Report report = BuildReport(g_lineCounters);
+    for (int nRow = 0; nRow < REPORT_ROW_COUNT; ++nRow) {
+        const ReportRow& cells = report[static_cast<std::size_t>(nRow)];
+        m_lvResults.InsertItem(nRow, cells[0].c_str());
+        for (int nCol = 1; nCol < REPORT_COLUMN_COUNT; ++nCol) {
+            const std::string& csCell = cells[static_cast<std::size_t>(nCol)];
+            if (!csCell.empty())
+                m_lvResults.SetItemText(nRow, nCol, csCell.c_str());
+        }
+    }
+}
+
+void CLineCountDlg::OnHtmlExport()
+{
+    const std::optional<std::string> csPath = m_fnAskSavePath ? m_fnAskSavePath() : askHtmlSavePath();
+    if (!csPath)
+        return;
+    std::string csError;
+    if (!m_lvResults.Save(*csPath, 1, &csError))
+        ShowMessage(IDS_EXPORT_FAILED, MessageIcon::Warning, { csError });
+}
+
+void CLineCountDlg::OnDestroy()
+{
+    // A run still pending is abandoned: the window's timers are already gone.
+    m_bRunPending = false;
+    m_lvResults.StorePersistStorage();
+}
