@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "CollectSourceFiles.h"
+#include "CountFileLines.h"
+#include "CounterPrinting.h"
+#include "JsonText.h"
+#include "ParallelCount.h"
+#include "ProjectCollection.h"
+#include "ReportArguments.h"
+#include "ReportFormatters.h"
+#include "TempDir.h"
+
+namespace {
+
+TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
+{
+    struct Case
+    {
+        std::vector<std::string> args;
+        const char* pszError; // "" when accepted
+    };
+    const Case cases[] = {
+        { { "d" }, "" },
+        { { "--json", "--json", "a", "b" }, "" },
+        { { "--html", "out.html", "--tsv", "d" }, "" },
+        { { "--", "--tsv" }, "" }, // a directory named --tsv
+        { { "--help" }, "" },
+        { {}, "no directory given" },
+        { { "--tsv" }, "no directory given" },
+        { { "--tsv", "--json", "d" }, "--tsv and --json cannot be combined" },
+        { { "d", "--html" }, "--html needs a file name" },
+        { { "--html=", "d" }, "--html needs a file name" },
+        { { "--html", "a", "--html=b", "d" }, "--html can be given only once" },
+        { { "--csv", "d" }, "unknown option '--csv'" },
+        { std::vector<std::string>(MAX_PROJECTS, "d"), "" },
+        { std::vector<std::string>(MAX_PROJECTS + 1, "d"),
+            "too many directories (501): one report takes at most 500 projects" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseReportArguments(c.args).csError, c.pszError) << ::testing::PrintToString(c.args);
+
+    const ReportArguments arguments = ParseReportArguments({ "--tsv", "a", "--html=x.html", "--", "-b" }).arguments;
+    EXPECT_EQ(arguments.format, OutputFormat::Tsv);
+    EXPECT_EQ(arguments.directories, (std::vector<std::string> { "a", "-b" }));
+    EXPECT_EQ(arguments.csHtmlPath, "x.html");
+}
+
+TEST(AppendJsonString, EscapesControlsAndReplacesEachBadByte)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "plain", "\"plain\"" },
+        { "q\"b\\s/", "\"q\\\"b\\\\s/\"" },
+        { std::string("\n\t\r\b\f\x01\x1f\x7f\0", 9), "\"\\n\\t\\r\\b\\f\\u0001\\u001f\\u007f\\u0000\"" },
+        { "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"" },
+        { "a\xFF" "b", "\"a\xEF\xBF\xBD" "b\"" },
+        { "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" },             // overlong '/'
+        { "\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"" }, // a surrogate
+        { "\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"" }, // past U+10FFFF
+        { "\xE2\x82", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" },            // cut short at the end
+    };
+    for (const auto& [csInput, csExpected] : cases) {
+        std::string csOut;
+        AppendJsonString(csOut, csInput);
+        EXPECT_EQ(csOut, csExpected);
+    }
+}
+
+TEST(FormatTextTable, AlignsEveryColumnUnderItsHeading)
+{
+    LineCounters counters { 1000, 10, 500, 490, 300, 123456, 200000 };
+    const std::string csTable = FormatTextTable(BuildReport(counters));
+    std::vector<std::string> lines;
+    for (std::size_t nPos = 0, nEnd = 0; (nEnd = csTable.find('\n', nPos)) != std::string::npos; nPos = nEnd + 1)
+        lines.push_back(csTable.substr(nPos, nEnd - nPos));
+    ASSERT_EQ(lines.size(), 10u);
+    // Right-aligned columns end where their heading ends; left ones start where it starts.
+    const std::size_t nLinesEnd = lines[0].find("# Lines") + 7;
+    const std::size_t nCharsEnd = lines[0].find("# Characters") + 12;
+    const std::size_t nCommentsAt = lines[0].find("Comments");
+    EXPECT_EQ(lines[4].find("1000") + 4, nLinesEnd);
+    EXPECT_EQ(lines[7].find("123456") + 6, nCharsEnd);
+    EXPECT_EQ(lines[2].find("% of total lines"), nCommentsAt);
+    EXPECT_EQ(lines[3].find("% of Code & comments"), nCommentsAt);
+    EXPECT_EQ(lines[1].find_first_not_of("- "), std::string::npos);
+}
+
+TEST(CountFilesInParallel, EqualsCountingOneByOne)
+{
+    TempDir dir;
+    for (int i = 0; i < 60; ++i)
+        dir.WriteFile("d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".c",
+            std::string(static_cast<std::size_t>(i) * 37, 'x') + "\n  // c\n\n" + std::string(i % 5, '\t') + "y;\n");
+    dir.MakeDir("dir.c");
+    const std::vector<CollectedProject> projects = CollectProjects({ dir.Path(), dir / "d3", dir / "none" });
+    ASSERT_EQ(projects.size(), 3u);
+    EXPECT_EQ(projects[1].nFiles, 9u);
+    EXPECT_EQ(projects[2].nFiles, 0u);
+    const std::vector<const std::string*> files = CollectedFiles(projects.size());
+    ASSERT_EQ(files.size(), 61u + 9u);
+
+    LineCounters sequential;
+    for (const std::string* pPath : files)
+        (void)CountFile(*pPath, sequential);
+    for (const unsigned nThreads : { 1u, 2u, 7u, 200u }) {
+        std::size_t nLastProgress = 0;
+        EXPECT_EQ(CountFilesInParallel(files, nThreads, [&](std::size_t nDone) { nLastProgress = nDone; }), sequential)
+            << nThreads << " threads";
+        EXPECT_EQ(nLastProgress, files.size());
+    }
+    EXPECT_EQ(CountFilesInParallel({}, 2), LineCounters {});
+}
+
+} // namespace
