@@ -1,0 +1,252 @@
+#include "AtomicFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ProfileFaults.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Linux allows 40 links in one path resolution; follow as many.
+constexpr int MAX_LINK_HOPS = 40;
+
+// Owns an open file descriptor.
+class UniqueFd
+{
+public:
+    explicit UniqueFd(int nFd) noexcept
+        : m_nFd(nFd)
+    {
+    }
+    ~UniqueFd()
+    {
+        if (m_nFd >= 0)
+            ::close(m_nFd);
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    [[nodiscard]] int Get() const { return m_nFd; }
+    [[nodiscard]] bool IsOpen() const { return m_nFd >= 0; }
+    // Closes now and tells whether that worked: a failed close can mean lost data.
+    [[nodiscard]] bool Close()
+    {
+        return ::close(std::exchange(m_nFd, -1)) == 0;
+    }
+
+private:
+    int m_nFd;
+};
+
+// Removes a temporary file unless it has been renamed into place.
+class TempFileGuard
+{
+public:
+    explicit TempFileGuard(std::string csPath)
+        : m_csPath(std::move(csPath))
+    {
+    }
+    ~TempFileGuard()
+    {
+        if (!m_csPath.empty())
+            ::unlink(m_csPath.c_str());
+    }
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+
+    void Release() { m_csPath.clear(); }
+
+private:
+    std::string m_csPath;
+};
+
+std::string errorText(int nError)
+{
+    return std::generic_category().message(nError);
+}
+
+std::string quoted(const std::string& csPath)
+{
+    return "\"" + csPath + "\"";
+}
+
+ProfileStatus failure(std::string csError)
+{
+    return { false, std::move(csError) };
+}
+
+// Follows symbolic links in the last component, so that writing replaces the target and keeps the link.
+// A dangling link resolves to the missing target, which is then created.
+std::string resolveLinks(const std::string& csPath, int& nError)
+{
+    std::string csCurrent = csPath;
+    for (int nHop = 0; nHop < MAX_LINK_HOPS; ++nHop) {
+        struct stat st {};
+        if (::lstat(csCurrent.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return csCurrent;
+        std::string csLink(256, '\0');
+        for (;;) {
+            const ssize_t nRead = ::readlink(csCurrent.c_str(), csLink.data(), csLink.size());
+            if (nRead < 0) {
+                nError = errno;
+                return csCurrent;
+            }
+            if (static_cast<std::size_t>(nRead) < csLink.size()) {
+                csLink.resize(static_cast<std::size_t>(nRead));
+                break;
+            }
+            csLink.resize(csLink.size() * 2);
+        }
+        // A relative target is relative to the link's folder; an absolute one replaces the whole path.
+        csCurrent = (fs::path(csCurrent).parent_path() / csLink).string();
+    }
+    nError = ELOOP;
+    return csCurrent;
+}
+
+// 0666 less the umask, as for any file the user creates. umask() can only be read by changing it, which
+// races with other threads, so it is taken from /proc; without it the file stays private.
+mode_t newFileMode()
+{
+    std::ifstream status("/proc/self/status");
+    std::string csLine;
+    while (std::getline(status, csLine)) {
+        if (csLine.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(0666 & ~std::strtol(csLine.c_str() + 6, nullptr, 8));
+    }
+    return 0600;
+}
+
+bool writeAll(int nFd, std::string_view csContent)
+{
+    if (!PassProfileFaultHook(ProfileWriteStep::Write))
+        return false;
+    while (!csContent.empty()) {
+        const ssize_t nWritten = ::write(nFd, csContent.data(), csContent.size());
+        if (nWritten < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        csContent.remove_prefix(static_cast<std::size_t>(nWritten));
+    }
+    return true;
+}
+
+// The new file takes the old one's place, so it gets the old one's mode and, where allowed, its owner.
+bool copyOwnerAndMode(int nFd, const std::string& csTarget)
+{
+    struct stat st {};
+    if (::stat(csTarget.c_str(), &st) != 0)
+        return ::fchmod(nFd, newFileMode()) == 0;
+    // Only root may give a file away; anyone else keeps the saved file as their own, which is no reason to fail.
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+        static_cast<void>(::fchown(nFd, st.st_uid, st.st_gid));
+    return ::fchmod(nFd, st.st_mode & 07777) == 0;
+}
+
+// Makes the rename itself durable; some file systems cannot sync a folder, and the data is safe either way.
+void syncFolder(const std::string& csFolder)
+{
+    const UniqueFd folder(::open(csFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.IsOpen())
+        static_cast<void>(::fsync(folder.Get()));
+}
+
+} // namespace
+
+FileText ReadFileText(const std::string& csPath)
+{
+    FileText result;
+    // Non-blocking, so that a FIFO in the file's place cannot hang the open.
+    const UniqueFd file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.IsOpen()) {
+        if (errno != ENOENT) {
+            result.bOk = false;
+            result.csError = "Could not read " + quoted(csPath) + ": " + errorText(errno) + ".";
+        }
+        return result;
+    }
+    result.bExists = true;
+    const auto fnFail = [&](const std::string& csReason) {
+        result.bOk = false;
+        result.csError = "Could not read " + quoted(csPath) + ": " + csReason + ".";
+        result.csText.clear();
+        return result;
+    };
+    struct stat st {};
+    if (::fstat(file.Get(), &st) != 0)
+        return fnFail(errorText(errno));
+    if (!S_ISREG(st.st_mode))
+        return fnFail(S_ISDIR(st.st_mode) ? errorText(EISDIR) : std::string("it is not a regular file"));
+
+    // One byte more than its size, so that a file that did not grow is read in one call and the next sees its end.
+    std::string& csText = result.csText;
+    csText.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t nUsed = 0;
+    for (;;) {
+        if (nUsed == csText.size())
+            csText.resize(csText.size() * 2);
+        const ssize_t nRead = ::read(file.Get(), csText.data() + nUsed, csText.size() - nUsed);
+        if (nRead == 0)
+            break;
+        if (nRead < 0) {
+            if (errno == EINTR)
+                continue;
+            return fnFail(errorText(errno));
+        }
+        nUsed += static_cast<std::size_t>(nRead);
+    }
+    csText.resize(nUsed);
+    return result;
+}
+
+ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view csContent)
+{
+    int nError = 0;
+    const std::string csTarget = resolveLinks(csPath, nError);
+    if (nError != 0)
+        return failure("Could not save " + quoted(csPath) + ": " + errorText(nError) + ".");
+
+    // Renaming would replace a read-only file all the same; its mode says the user wants it kept.
+    if (::faccessat(AT_FDCWD, csTarget.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        return failure("Could not save " + quoted(csTarget) + ": " + errorText(errno) + ".");
+
+    const fs::path folderPath = fs::path(csTarget).parent_path();
+    const std::string csFolder = folderPath.empty() ? std::string(".") : folderPath.string();
+    std::error_code ec;
+    fs::create_directories(csFolder, ec);
+    if (ec)
+        return failure("Could not create the folder " + quoted(csFolder) + ": " + ec.message() + ".");
+
+    std::string csTemp = csFolder + "/." + fs::path(csTarget).filename().string() + ".XXXXXX";
+    const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
+    if (nFd < 0) {
+        return failure("Could not save " + quoted(csTarget) + ": no temporary file can be created in "
+            + quoted(csFolder) + " (" + errorText(errno) + ").");
+    }
+    UniqueFd temp(nFd);
+    TempFileGuard tempGuard(csTemp);
+
+    if (!copyOwnerAndMode(temp.Get(), csTarget) || !writeAll(temp.Get(), csContent))
+        return failure("Could not save " + quoted(csTarget) + ": writing failed (" + errorText(errno) + ").");
+    if (!PassProfileFaultHook(ProfileWriteStep::Sync) || ::fsync(temp.Get()) != 0)
+        return failure("Could not save " + quoted(csTarget) + ": flushing to disk failed (" + errorText(errno) + ").");
+    if (!temp.Close())
+        return failure("Could not save " + quoted(csTarget) + ": writing failed (" + errorText(errno) + ").");
+    if (!PassProfileFaultHook(ProfileWriteStep::Rename) || ::rename(csTemp.c_str(), csTarget.c_str()) != 0)
+        return failure("Could not save " + quoted(csTarget) + ": replacing it failed (" + errorText(errno) + ").");
+    tempGuard.Release();
+    syncFolder(csFolder);
+    return {};
+}
