@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
@@ -117,7 +118,9 @@ void CListCtrlEx::Attach(QTableWidget* pTable)
     m_pTable->setColumnCount(0);
     m_pTable->setRowCount(0);
     m_pTable->verticalHeader()->hide();
-    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 4);
+    // Rows as tight as a report view's: the style's minimum would make them taller.
+    m_pTable->verticalHeader()->setMinimumSectionSize(m_pTable->fontMetrics().height());
+    m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 2);
     m_pTable->setShowGrid(false);
     m_pTable->setWordWrap(false);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -239,6 +242,15 @@ int CListCtrlEx::GetItemCount() const
 int CListCtrlEx::GetColumnCount() const
 {
     return m_pTable == nullptr ? 0 : m_pTable->columnCount();
+}
+
+int CListCtrlEx::GetHeadingWidth(const char* pszHeading) const
+{
+    if (m_pTable == nullptr)
+        return 0;
+    const QHeaderView* pHeader = m_pTable->horizontalHeader();
+    const int nMargin = pHeader->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, pHeader);
+    return pHeader->fontMetrics().horizontalAdvance(fromBytes(pszHeading)) + 4 * nMargin;
 }
 
 std::string CListCtrlEx::GetItemText(int nItem, int nSubItem) const

@@ -37,6 +37,8 @@ public:
     bool DeleteAllItems();
     [[nodiscard]] int GetItemCount() const;
     [[nodiscard]] int GetColumnCount() const;
+    // The width a column needs to show its heading whole, in pixels.
+    [[nodiscard]] int GetHeadingWidth(const char* pszHeading) const;
     [[nodiscard]] std::string GetItemText(int nItem, int nSubItem) const;
 
     // Nonzero turns on full-row selection. Returns the previous setting.

@@ -167,6 +167,12 @@ int CLvCoolDlg::DluToPixelsY(int nDlu) const
     return (nDlu * m_nBaseUnitY + 4) / 8;
 }
 
+int CLvCoolDlg::ScaleDesignPixelsX(int nPixels) const
+{
+    constexpr int DESIGN_BASE_UNIT_X = 6;
+    return (nPixels * m_nBaseUnitX + DESIGN_BASE_UNIT_X / 2) / DESIGN_BASE_UNIT_X;
+}
+
 void CLvCoolDlg::InitDialogOnce()
 {
     if (m_bInitialized)

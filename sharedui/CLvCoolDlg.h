@@ -53,6 +53,10 @@ public:
     // Shows the message boxes; tests replace it. Gets the title, text and icon.
     std::function<void(const std::string&, const std::string&, MessageIcon)> m_fnShowMessage;
 
+    // QDialog's public slots, kept public: Enter and Escape reach OnOK and OnCancel.
+    void accept() override;
+    void reject() override;
+
 protected:
     virtual bool OnInitDialog();
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -65,14 +69,15 @@ protected:
     // calls it, since the base destructor cannot reach the derived OnDestroy.
     void DestroyWindow();
 
-    void accept() override;
-    void reject() override;
     void paintEvent(QPaintEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
 
     // Size of a dialog unit in pixels, from the template font: x per 4 units, y per 8.
     [[nodiscard]] int DluToPixelsX(int nDlu) const;
     [[nodiscard]] int DluToPixelsY(int nDlu) const;
+    // A horizontal pixel size chosen for the classic 8-point dialog font (6-pixel
+    // base unit), scaled to the font this dialog really has.
+    [[nodiscard]] int ScaleDesignPixelsX(int nPixels) const;
 
 private:
     void BuildFromTemplate(const DialogTemplate& dlgTemplate);

@@ -1,6 +1,8 @@
 // CLineCountDlg: the results list — set-up, layout storage, the report and its HTML export.
 #include "CLineCountDlg.h"
 
+#include <algorithm>
+
 #include <QFileDialog>
 
 #include "CAttribute.h"
@@ -37,7 +39,11 @@ void CLineCountDlg::InitResultsList()
     if (m_lvResults.RestorePersistStorage() == 0) {
         for (int nCol = 0; nCol < REPORT_COLUMN_COUNT; ++nCol) {
             const ReportColumn& column = REPORT_COLUMNS[static_cast<std::size_t>(nCol)];
-            m_lvResults.InsertColumn(nCol, column.pszHeading, static_cast<int>(column.alignment), column.nWidth, -1);
+            // The default widths suit a narrower font than most desktops have: scale
+            // them, and never let a heading be cut off.
+            const int nWidth
+                = std::max(ScaleDesignPixelsX(column.nWidth), m_lvResults.GetHeadingWidth(column.pszHeading));
+            m_lvResults.InsertColumn(nCol, column.pszHeading, static_cast<int>(column.alignment), nWidth, -1);
         }
     }
     for (const auto& colors : ROW_COLORS) {
