@@ -39,10 +39,7 @@ public:
     [[nodiscard]] int Get() const { return m_nFd; }
     [[nodiscard]] bool IsOpen() const { return m_nFd >= 0; }
     // Closes now and tells whether that worked: a failed close can mean lost data.
-    [[nodiscard]] bool Close()
-    {
-        return ::close(std::exchange(m_nFd, -1)) == 0;
-    }
+    [[nodiscard]] bool Close() { return ::close(std::exchange(m_nFd, -1)) == 0; }
 
 private:
     int m_nFd;
@@ -70,20 +67,11 @@ private:
     std::string m_csPath;
 };
 
-std::string errorText(int nError)
-{
-    return std::generic_category().message(nError);
-}
+std::string errorText(int nError) { return std::generic_category().message(nError); }
 
-std::string quoted(const std::string& csPath)
-{
-    return "\"" + csPath + "\"";
-}
+std::string quoted(const std::string& csPath) { return "\"" + csPath + "\""; }
 
-ProfileStatus failure(std::string csError)
-{
-    return { false, std::move(csError) };
-}
+ProfileStatus failure(std::string csError) { return { false, std::move(csError) }; }
 
 // Follows symbolic links in the last component, so that writing replaces the target and keeps the link.
 // A dangling link resolves to the missing target, which is then created.
@@ -91,7 +79,7 @@ std::string resolveLinks(const std::string& csPath, int& nError)
 {
     std::string csCurrent = csPath;
     for (int nHop = 0; nHop < MAX_LINK_HOPS; ++nHop) {
-        struct stat st {};
+        struct stat st = {};
         if (::lstat(csCurrent.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return csCurrent;
         std::string csLink(256, '\0');
@@ -146,7 +134,7 @@ bool writeAll(int nFd, std::string_view csContent)
 // The new file takes the old one's place, so it gets the old one's mode and, where allowed, its owner.
 bool copyOwnerAndMode(int nFd, const std::string& csTarget)
 {
-    struct stat st {};
+    struct stat st = {};
     if (::stat(csTarget.c_str(), &st) != 0)
         return ::fchmod(nFd, newFileMode()) == 0;
     // Only root may give a file away; anyone else keeps the saved file as their own, which is no reason to fail.
@@ -171,9 +159,11 @@ FileText ReadFileText(const std::string& csPath)
     // Non-blocking, so that a FIFO in the file's place cannot hang the open.
     const UniqueFd file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.IsOpen()) {
-        if (errno != ENOENT) {
+        // With a file for a folder on the way, the file cannot exist either.
+        const int nError = errno;
+        if (nError != ENOENT && nError != ENOTDIR) {
             result.bOk = false;
-            result.csError = "Could not read " + quoted(csPath) + ": " + errorText(errno) + ".";
+            result.csError = "Could not read " + quoted(csPath) + ": " + errorText(nError) + ".";
         }
         return result;
     }
@@ -184,7 +174,7 @@ FileText ReadFileText(const std::string& csPath)
         result.csText.clear();
         return result;
     };
-    struct stat st {};
+    struct stat st = {};
     if (::fstat(file.Get(), &st) != 0)
         return fnFail(errorText(errno));
     if (!S_ISREG(st.st_mode))
@@ -217,10 +207,15 @@ ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view cs
     const std::string csTarget = resolveLinks(csPath, nError);
     if (nError != 0)
         return failure("Could not save " + quoted(csPath) + ": " + errorText(nError) + ".");
+    // errno is taken first: building the message allocates, which may change it.
+    const auto fnFail = [&csTarget](const char* pszWhat) {
+        const int nFailure = errno;
+        return failure("Could not save " + quoted(csTarget) + ": " + pszWhat + " (" + errorText(nFailure) + ").");
+    };
 
     // Renaming would replace a read-only file all the same; its mode says the user wants it kept.
     if (::faccessat(AT_FDCWD, csTarget.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-        return failure("Could not save " + quoted(csTarget) + ": " + errorText(errno) + ".");
+        return fnFail("it cannot be written");
 
     const fs::path folderPath = fs::path(csTarget).parent_path();
     const std::string csFolder = folderPath.empty() ? std::string(".") : folderPath.string();
@@ -231,21 +226,19 @@ ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view cs
 
     std::string csTemp = csFolder + "/." + fs::path(csTarget).filename().string() + ".XXXXXX";
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
-    if (nFd < 0) {
-        return failure("Could not save " + quoted(csTarget) + ": no temporary file can be created in "
-            + quoted(csFolder) + " (" + errorText(errno) + ").");
-    }
+    if (nFd < 0)
+        return fnFail("no temporary file can be created next to it");
     UniqueFd temp(nFd);
     TempFileGuard tempGuard(csTemp);
 
     if (!copyOwnerAndMode(temp.Get(), csTarget) || !writeAll(temp.Get(), csContent))
-        return failure("Could not save " + quoted(csTarget) + ": writing failed (" + errorText(errno) + ").");
+        return fnFail("writing failed");
     if (!PassProfileFaultHook(ProfileWriteStep::Sync) || ::fsync(temp.Get()) != 0)
-        return failure("Could not save " + quoted(csTarget) + ": flushing to disk failed (" + errorText(errno) + ").");
+        return fnFail("flushing to disk failed");
     if (!temp.Close())
-        return failure("Could not save " + quoted(csTarget) + ": writing failed (" + errorText(errno) + ").");
+        return fnFail("writing failed");
     if (!PassProfileFaultHook(ProfileWriteStep::Rename) || ::rename(csTemp.c_str(), csTarget.c_str()) != 0)
-        return failure("Could not save " + quoted(csTarget) + ": replacing it failed (" + errorText(errno) + ").");
+        return fnFail("replacing it failed");
     tempGuard.Release();
     syncFolder(csFolder);
     return {};

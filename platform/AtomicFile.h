@@ -8,10 +8,10 @@
 // The whole content of a small file, read in one go.
 struct FileText
 {
-    bool bOk = true;      // false when the file exists but cannot be read
+    bool bOk = true; // false when the file exists but cannot be read
     bool bExists = false;
     std::string csText;
-    std::string csError;  // a sentence naming the path and the reason, when !bOk
+    std::string csError; // a sentence naming the path and the reason, when !bOk
 };
 
 // Reads a whole regular file; a missing file reads as empty and is no failure.

@@ -8,10 +8,7 @@
 
 namespace {
 
-std::string quoted(std::string_view cs)
-{
-    return "\"" + std::string(cs) + "\"";
-}
+std::string quoted(std::string_view cs) { return "\"" + std::string(cs) + "\""; }
 
 ProfileStatus refusal(const std::string& csIniPath, const std::string& csReason)
 {
@@ -35,7 +32,8 @@ std::optional<std::string> checkEntry(std::string_view csSection, std::string_vi
               " or a NUL byte";
     }
     if (!IsStorableProfileValue(csValue))
-        return "the value of " + quoted(csKey) + " in section " + quoted(csSection) + " holds a line break or a NUL byte";
+        return "the value of " + quoted(csKey) + " in section " + quoted(csSection)
+            + " holds a line break or a NUL byte";
     return std::nullopt;
 }
 
@@ -63,8 +61,8 @@ std::vector<std::string> GetPrivateProfileKeys(const std::string& csIniPath, std
     return keys;
 }
 
-std::string GetPrivateProfileString(const std::string& csIniPath, std::string_view csSection, std::string_view csKey,
-                                    std::string_view csDefault)
+std::string GetPrivateProfileString(
+    const std::string& csIniPath, std::string_view csSection, std::string_view csKey, std::string_view csDefault)
 {
     const FileText file = ReadFileText(csIniPath);
     std::optional<std::string> value = FindValueInText(file.csText, csSection, csKey);
@@ -76,15 +74,15 @@ std::vector<ProfileEntry> ReadPrivateProfileSection(const std::string& csIniPath
     return ReadSectionFromText(ReadFileText(csIniPath).csText, csSection);
 }
 
-ProfileStatus WritePrivateProfileString(const std::string& csIniPath, std::string_view csSection,
-                                        std::string_view csKey, std::string_view csValue)
+ProfileStatus WritePrivateProfileString(
+    const std::string& csIniPath, std::string_view csSection, std::string_view csKey, std::string_view csValue)
 {
     if (const auto csReason = checkSection(csSection))
         return refusal(csIniPath, *csReason);
     if (const auto csReason = checkEntry(csSection, csKey, csValue))
         return refusal(csIniPath, *csReason);
-    return modifyProfile(csIniPath,
-                         [&](std::string_view csText) { return SetValueInText(csText, csSection, csKey, csValue); });
+    return modifyProfile(
+        csIniPath, [&](std::string_view csText) { return SetValueInText(csText, csSection, csKey, csValue); });
 }
 
 ProfileStatus ErasePrivateProfileSection(const std::string& csIniPath, std::string_view csSection)
@@ -92,8 +90,8 @@ ProfileStatus ErasePrivateProfileSection(const std::string& csIniPath, std::stri
     return ReplacePrivateProfileSection(csIniPath, csSection, {});
 }
 
-ProfileStatus ReplacePrivateProfileSection(const std::string& csIniPath, std::string_view csSection,
-                                           const std::vector<ProfileEntry>& entries)
+ProfileStatus ReplacePrivateProfileSection(
+    const std::string& csIniPath, std::string_view csSection, const std::vector<ProfileEntry>& entries)
 {
     if (const auto csReason = checkSection(csSection))
         return refusal(csIniPath, *csReason);
@@ -101,6 +99,6 @@ ProfileStatus ReplacePrivateProfileSection(const std::string& csIniPath, std::st
         if (const auto csReason = checkEntry(csSection, entry.csKey, entry.csValue))
             return refusal(csIniPath, *csReason);
     }
-    return modifyProfile(csIniPath,
-                         [&](std::string_view csText) { return ReplaceSectionInText(csText, csSection, entries); });
+    return modifyProfile(
+        csIniPath, [&](std::string_view csText) { return ReplaceSectionInText(csText, csSection, entries); });
 }

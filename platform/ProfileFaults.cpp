@@ -13,10 +13,7 @@ ProfileFaultHook& installedHook()
 
 } // namespace
 
-void SetProfileFaultHook(ProfileFaultHook fnHook)
-{
-    installedHook() = std::move(fnHook);
-}
+void SetProfileFaultHook(ProfileFaultHook fnHook) { installedHook() = std::move(fnHook); }
 
 bool PassProfileFaultHook(ProfileWriteStep step)
 {
@@ -27,12 +24,6 @@ bool PassProfileFaultHook(ProfileWriteStep step)
     return false;
 }
 
-ScopedProfileFaultHook::ScopedProfileFaultHook(ProfileFaultHook fnHook)
-{
-    SetProfileFaultHook(std::move(fnHook));
-}
+ScopedProfileFaultHook::ScopedProfileFaultHook(ProfileFaultHook fnHook) { SetProfileFaultHook(std::move(fnHook)); }
 
-ScopedProfileFaultHook::~ScopedProfileFaultHook()
-{
-    SetProfileFaultHook({});
-}
+ScopedProfileFaultHook::~ScopedProfileFaultHook() { SetProfileFaultHook({}); }

@@ -17,10 +17,10 @@ struct ProfileLine
 {
     std::size_t nBegin = 0;
     std::size_t nContentEnd = 0; // before the line end (LF, or CR LF, or a CR left at the end of the text)
-    std::size_t nEnd = 0;        // after the line end
+    std::size_t nEnd = 0; // after the line end
     bool bHasLineFeed = false;
     LineKind kind = LineKind::Other;
-    std::string_view csName;     // section name of a header, key of an entry
+    std::string_view csName; // section name of a header, key of an entry
     std::string_view csRawValue; // text after '=' of an entry
 };
 
@@ -39,10 +39,7 @@ struct SectionBlock
     std::size_t nEnd = 0;
 };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trimBlanks(std::string_view cs)
 {
@@ -53,10 +50,7 @@ std::string_view trimBlanks(std::string_view cs)
     return cs;
 }
 
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsNoCase(std::string_view csA, std::string_view csB)
 {
@@ -159,7 +153,7 @@ void appendEntryLine(std::string& csOut, std::string_view csKey, std::string_vie
 }
 
 void appendSection(std::string& csOut, std::string_view csSection, const std::vector<ProfileEntry>& entries,
-                   std::string_view csLineEnd)
+    std::string_view csLineEnd)
 {
     csOut.push_back('[');
     csOut.append(csSection);
@@ -249,8 +243,8 @@ std::optional<std::string> FindValueInText(std::string_view csText, std::string_
     return std::string(DecodeProfileValue(parsed.lines[nLine].csRawValue));
 }
 
-std::string ReplaceSectionInText(std::string_view csText, std::string_view csSection,
-                                 const std::vector<ProfileEntry>& entries)
+std::string ReplaceSectionInText(
+    std::string_view csText, std::string_view csSection, const std::vector<ProfileEntry>& entries)
 {
     const ParsedText parsed = parseText(csText);
     const std::vector<SectionBlock> blocks = findSections(parsed, csSection);
@@ -277,8 +271,8 @@ std::string ReplaceSectionInText(std::string_view csText, std::string_view csSec
     return csOut;
 }
 
-std::string SetValueInText(std::string_view csText, std::string_view csSection, std::string_view csKey,
-                           std::string_view csValue)
+std::string SetValueInText(
+    std::string_view csText, std::string_view csSection, std::string_view csKey, std::string_view csValue)
 {
     const ParsedText parsed = parseText(csText);
     const std::vector<SectionBlock> blocks = findSections(parsed, csSection);

