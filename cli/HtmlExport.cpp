@@ -3,10 +3,7 @@
 // The HTML writer is not part of this build yet; this file is the one place that
 // will hand the report to it.
 
-bool IsHtmlExportAvailable()
-{
-    return false;
-}
+bool IsHtmlExportAvailable() { return false; }
 
 bool WriteHtmlReport(const std::string& /*csPath*/, const Report& /*report*/, std::string& csError)
 {

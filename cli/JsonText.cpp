@@ -45,14 +45,29 @@ std::size_t sequenceLength(std::string_view csText)
 void appendAscii(std::string& csOut, char c)
 {
     switch (c) {
-    case '"': csOut += "\\\""; return;
-    case '\\': csOut += "\\\\"; return;
-    case '\b': csOut += "\\b"; return;
-    case '\f': csOut += "\\f"; return;
-    case '\n': csOut += "\\n"; return;
-    case '\r': csOut += "\\r"; return;
-    case '\t': csOut += "\\t"; return;
-    default: break;
+    case '"':
+        csOut += "\\\"";
+        return;
+    case '\\':
+        csOut += "\\\\";
+        return;
+    case '\b':
+        csOut += "\\b";
+        return;
+    case '\f':
+        csOut += "\\f";
+        return;
+    case '\n':
+        csOut += "\\n";
+        return;
+    case '\r':
+        csOut += "\\r";
+        return;
+    case '\t':
+        csOut += "\\t";
+        return;
+    default:
+        break;
     }
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
         char acEscape[8];

@@ -11,8 +11,8 @@
 #include "CountFileLines.h"
 #include "ReportArguments.h"
 
-LineCounters CountFilesInParallel(const std::vector<const std::string*>& files, unsigned nThreads,
-    const std::function<void(std::size_t)>& fnProgress)
+LineCounters CountFilesInParallel(
+    const std::vector<const std::string*>& files, unsigned nThreads, const std::function<void(std::size_t)>& fnProgress)
 {
     const std::size_t nWanted = std::clamp<std::size_t>(nThreads, 1, std::max<std::size_t>(files.size(), 1));
     std::vector<LineCounters> perThread(nWanted);

@@ -15,10 +15,7 @@ ProgressBar::ProgressBar(std::FILE* pStream, std::size_t nTotal)
 {
 }
 
-ProgressBar::~ProgressBar()
-{
-    Clear();
-}
+ProgressBar::~ProgressBar() { Clear(); }
 
 void ProgressBar::Update(std::size_t nDone)
 {

@@ -64,26 +64,30 @@ ArgumentParse ParseReportArguments(const std::vector<std::string>& args)
     if (arguments.directories.empty())
         csError = "no directory given";
     else if (arguments.directories.size() > static_cast<std::size_t>(MAX_PROJECTS))
-        csError = "too many directories (" + std::to_string(arguments.directories.size()) + "): one report takes at most "
-            + std::to_string(MAX_PROJECTS) + " projects";
+        csError = "too many directories (" + std::to_string(arguments.directories.size())
+            + "): one report takes at most " + std::to_string(MAX_PROJECTS) + " projects";
     return parse;
 }
 
 std::string ReportHelpText()
 {
-    return std::string(REPORT_USAGE) + "\n"
-        "Counts the lines of the C/C++ files (*.h*, *.c*) below each DIRECTORY, one project\n"
-        "per directory (at most 500), and prints one report over all of them.\n"
-        "\n"
-        "  --tsv        eight lines of five tab-separated cells\n"
-        "  --json       files, projects, counters and rows as JSON\n"
-        "  --html FILE  also write the report as an HTML page\n"
-        "  --help       show this text\n"
-        "  --version    show the version\n"
-        "\n"
-        "Exit status: 0 report printed, 1 no matching file found, 2 bad usage,\n"
-        "3 the output could not be written.\n"
-        "Environment: " + THREADS_VARIABLE + "=N counts with N threads (default: one per core).\n";
+    std::string csHelp(REPORT_USAGE);
+    csHelp += R"(
+Counts the lines of the C/C++ files (*.h*, *.c*) below each DIRECTORY, one project
+per directory (at most 500), and prints one report over all of them.
+
+  --tsv        eight lines of five tab-separated cells
+  --json       files, projects, counters and rows as JSON
+  --html FILE  also write the report as an HTML page
+  --help       show this text
+  --version    show the version
+
+Exit status: 0 report printed, 1 no matching file found, 2 bad usage,
+3 the output could not be written.
+Environment: )";
+    csHelp += THREADS_VARIABLE;
+    csHelp += "=N counts with N threads (default: one per core).\n";
+    return csHelp;
 }
 
 std::string ReportVersionText()

@@ -5,10 +5,9 @@
 #include <string_view>
 #include <vector>
 
-enum class OutputFormat
-{
+enum class OutputFormat {
     Text, // a table aligned for a terminal
-    Tsv,  // eight lines of five tab-separated cells
+    Tsv, // eight lines of five tab-separated cells
     Json,
 };
 

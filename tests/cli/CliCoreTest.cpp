@@ -48,15 +48,17 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
 TEST(AppendJsonString, EscapesControlsAndReplacesEachBadByte)
 {
     const std::pair<std::string, std::string> cases[] = {
-        { "plain", "\"plain\"" },
-        { "q\"b\\s/", "\"q\\\"b\\\\s/\"" },
+        { "plain", "\"plain\"" }, { "q\"b\\s/", "\"q\\\"b\\\\s/\"" },
         { std::string("\n\t\r\b\f\x01\x1f\x7f\0", 9), "\"\\n\\t\\r\\b\\f\\u0001\\u001f\\u007f\\u0000\"" },
         { "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"" },
-        { "a\xFF" "b", "\"a\xEF\xBF\xBD" "b\"" },
-        { "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" },             // overlong '/'
+        { "a\xFF"
+          "b",
+            "\"a\xEF\xBF\xBD"
+            "b\"" },
+        { "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" }, // overlong '/'
         { "\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"" }, // a surrogate
         { "\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"" }, // past U+10FFFF
-        { "\xE2\x82", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" },            // cut short at the end
+        { "\xE2\x82", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" }, // cut short at the end
     };
     for (const auto& [csInput, csExpected] : cases) {
         std::string csOut;

@@ -52,13 +52,28 @@ bool isValidUtf8(const std::string& csText)
 class JsonChecker
 {
 public:
-    explicit JsonChecker(const std::string& csText) : m_csText(csText) { }
+    explicit JsonChecker(const std::string& csText)
+        : m_csText(csText)
+    {
+    }
     bool Check() { return Value() && (Skip(), m_nPos == m_csText.size()); }
 
 private:
-    void Skip() { while (m_nPos < m_csText.size() && std::strchr(" \t\r\n", m_csText[m_nPos])) ++m_nPos; }
-    bool Eat(char c) { Skip(); return m_nPos < m_csText.size() && m_csText[m_nPos] == c && (++m_nPos, true); }
-    bool Peek(char c) { Skip(); return m_nPos < m_csText.size() && m_csText[m_nPos] == c; }
+    void Skip()
+    {
+        while (m_nPos < m_csText.size() && std::strchr(" \t\r\n", m_csText[m_nPos]))
+            ++m_nPos;
+    }
+    bool Eat(char c)
+    {
+        Skip();
+        return m_nPos < m_csText.size() && m_csText[m_nPos] == c && (++m_nPos, true);
+    }
+    bool Peek(char c)
+    {
+        Skip();
+        return m_nPos < m_csText.size() && m_csText[m_nPos] == c;
+    }
     bool String()
     {
         if (!Eat('"'))
@@ -154,9 +169,9 @@ TEST_F(PindrelReport, JsonIsValidUtf8WithTheProjectsAndCounters)
     EXPECT_TRUE(JsonChecker(result.csOut).Check()) << result.csOut;
     EXPECT_TRUE(isValidUtf8(result.csOut));
     const std::string csApp = m_dir / "app";
-    for (const std::string& csPart : std::vector<std::string> { "\"files\": 5,", "{\"directory\": \"" + csApp + "\", \"files\": 4}",
-             "odd\xEF\xBF\xBD\\\"name\", \"files\": 1}", "\"nTotalLines\": 12,", "\"nCodeChars\": ",
-             "[\"# lines\", \"12\", \"\", \"\", \"\"]" })
+    for (const std::string& csPart : std::vector<std::string> { "\"files\": 5,",
+             "{\"directory\": \"" + csApp + "\", \"files\": 4}", "odd\xEF\xBF\xBD\\\"name\", \"files\": 1}",
+             "\"nTotalLines\": 12,", "\"nCodeChars\": ", "[\"# lines\", \"12\", \"\", \"\", \"\"]" })
         EXPECT_NE(result.csOut.find(csPart), std::string::npos) << csPart << "\n" << result.csOut;
 }
 

@@ -16,8 +16,7 @@ namespace {
 // The run's two passes over one project, as Calc makes them.
 int collectProject(int nProject, const std::string& csDir)
 {
-    return CollectSourceFiles(nProject, csDir, "h*", nProject == 0)
-        + CollectSourceFiles(nProject, csDir, "c*", false);
+    return CollectSourceFiles(nProject, csDir, "h*", nProject == 0) + CollectSourceFiles(nProject, csDir, "c*", false);
 }
 
 class CollectSourceFilesTest : public ::testing::Test
@@ -55,8 +54,8 @@ TEST_F(CollectSourceFilesTest, TakesNamesByTheTextAfterTheLastDot)
         m_dir.WriteFile(pszName, "");
     EXPECT_EQ(collectProject(0, m_dir.Path()), 6);
     EXPECT_EQ(ProjectFileLists[0],
-        (FileList { m_dir / ".hidden", m_dir / "A.H", m_dir / "a.html", m_dir / "B.CPP", m_dir / "a.cfg",
-            m_dir / "z.cs" }));
+        (FileList {
+            m_dir / ".hidden", m_dir / "A.H", m_dir / "a.html", m_dir / "B.CPP", m_dir / "a.cfg", m_dir / "z.cs" }));
 }
 
 TEST(MatchesSourcePattern, FollowsTheWildcardRule)
@@ -79,8 +78,8 @@ TEST_F(CollectSourceFilesTest, MatchingDirectoryIsTakenAndScanned)
     m_dir.WriteFile("cache.c/inner.h", "");
     m_dir.WriteFile("cache.c/inner.cpp", "");
     EXPECT_EQ(collectProject(0, m_dir.Path()), 3);
-    EXPECT_EQ(ProjectFileLists[0],
-        (FileList { m_dir / "cache.c/inner.h", m_dir / "cache.c", m_dir / "cache.c/inner.cpp" }));
+    EXPECT_EQ(
+        ProjectFileLists[0], (FileList { m_dir / "cache.c/inner.h", m_dir / "cache.c", m_dir / "cache.c/inner.cpp" }));
 }
 
 TEST_F(CollectSourceFilesTest, DirectoryTextIsUsedVerbatim)

@@ -93,8 +93,7 @@ TEST_P(LineClassification, CountsMatch)
 const std::string LONG_A_600 = std::string(600, 'a') + "\n";
 
 INSTANTIATE_TEST_SUITE_P(LineCountingStream, LineClassification,
-    ::testing::Values(
-        ClassificationCase { "CodeThenComment", "int a; // x\n", { 1, 1, 1, 0, 0, 7, 12 } },
+    ::testing::Values(ClassificationCase { "CodeThenComment", "int a; // x\n", { 1, 1, 1, 0, 0, 7, 12 } },
         ClassificationCase { "IndentedComment", "   // only a comment\n", { 1, 1, 0, 0, 0, 0, 21 } },
         ClassificationCase { "CodeLineCountsItsLineFeed", "int a;\n", { 1, 0, 1, 1, 0, 7, 7 } },
         ClassificationCase { "BlockCommentIsCode", "/* block */\n", { 1, 0, 1, 1, 0, 12, 12 } },

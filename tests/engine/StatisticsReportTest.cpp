@@ -39,10 +39,10 @@ TEST(BuildReport, ExampleCountersGiveTheWholeTable)
 TEST(BuildReport, QuotientsArePaddedToTwoAndNeverCut)
 {
     LineCounters c = exampleCounters();
-    c.nEmptyLines = 7;          // 7 %
+    c.nEmptyLines = 7; // 7 %
     c.nCodeLines = 100;
-    c.nCommentLines = 125;      // 125 % of the code lines
-    c.nCodeChars = 5;           // 5 / 100 = 0 characters per code line
+    c.nCommentLines = 125; // 125 % of the code lines
+    c.nCodeChars = 5; // 5 / 100 = 0 characters per code line
     const Report report = BuildReport(c);
     EXPECT_EQ(report[4][3], " 7");
     EXPECT_EQ(report[3][3], "125");
