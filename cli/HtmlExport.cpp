@@ -1,12 +1,17 @@
 #include "HtmlExport.h"
 
-// The HTML writer is not part of this build yet; this file is the one place that
-// will hand the report to it.
+#include "HtmlTable.h"
 
-bool IsHtmlExportAvailable() { return false; }
-
-bool WriteHtmlReport(const std::string& /*csPath*/, const Report& /*report*/, std::string& csError)
+// The same page as the dialog's export of a list in its default layout.
+bool WriteHtmlReport(const std::string& csPath, const Report& report, std::string& csError)
 {
-    csError = "HTML export is not available in this build";
-    return false;
+    HtmlTable table;
+    table.csTitle = "Pindrel";
+    for (const ReportColumn& column : REPORT_COLUMNS)
+        table.columns.push_back({ column.pszHeading, column.alignment == ColumnAlignment::Right, column.nWidth });
+    for (const ReportRow& row : report)
+        table.rows.emplace_back(row.begin(), row.end());
+    for (const ReportRowColors& colors : REPORT_ROW_COLORS)
+        table.rowColors.push_back({ colors.crFore, colors.crBack });
+    return WriteHtmlFile(csPath, table, csError);
 }

@@ -45,11 +45,6 @@ LineCounters countFiles(const std::vector<const std::string*>& files)
 
 int runReport(const ReportArguments& arguments)
 {
-    // Refuse an export this build cannot make before spending time on counting.
-    if (arguments.csHtmlPath && !IsHtmlExportAvailable()) {
-        std::fprintf(stderr, "pindrel-report: HTML export is not available in this build\n");
-        return EXIT_USAGE;
-    }
     ReportSummary summary;
     summary.projects = CollectProjects(arguments.directories);
     const std::vector<const std::string*> files = CollectedFiles(summary.projects.size());

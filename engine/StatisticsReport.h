@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "LineCounters.h"
@@ -31,6 +32,18 @@ inline constexpr std::array<ReportColumn, REPORT_COLUMN_COUNT> REPORT_COLUMNS { 
     { "# Characters ", ColumnAlignment::Right, 77 },
     { "% ", ColumnAlignment::Right, 29 },
     { "Comments", ColumnAlignment::Left, 125 },
+} };
+
+// Colours of the report's rows, taken in turn, laid out 0x00BBGGRR.
+struct ReportRowColors
+{
+    std::uint32_t crFore;
+    std::uint32_t crBack;
+};
+
+inline constexpr std::array<ReportRowColors, 2> REPORT_ROW_COLORS { {
+    { 0x000000, 0xBFFFFF }, // pale yellow
+    { 0x000000, 0xF5FFFF }, // near white
 } };
 
 // Turns the counters into the eight report rows of five text cells: counts as

@@ -13,11 +13,6 @@
 
 namespace {
 
-constexpr COLORREF ROW_COLORS[][2] = {
-    { 0x000000, 0xBFFFFF }, // pale yellow
-    { 0x000000, 0xF5FFFF }, // near white
-};
-
 std::optional<std::string> askHtmlSavePath()
 {
     QFileDialog dlg(nullptr);
@@ -46,10 +41,10 @@ void CLineCountDlg::InitResultsList()
             m_lvResults.InsertColumn(nCol, column.pszHeading, static_cast<int>(column.alignment), nWidth, -1);
         }
     }
-    for (const auto& colors : ROW_COLORS) {
+    for (const ReportRowColors& colors : REPORT_ROW_COLORS) {
         auto* const pAttribute = new CAttribute; // the list owns its attributes
-        pAttribute->SetForeColor(colors[0]);
-        pAttribute->SetBackColor(colors[1]);
+        pAttribute->SetForeColor(colors.crFore);
+        pAttribute->SetBackColor(colors.crBack);
         m_lvResults.m_apAttributes.push_back(pAttribute);
     }
     m_lvResults.SetFullRowSel(1);

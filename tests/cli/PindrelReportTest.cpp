@@ -190,7 +190,7 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
         { { "--bogus", csApp }, 2, "pindrel-report: unknown option '--bogus'\nusage:" },
         { { "--tsv", "--json", csApp }, 2, "pindrel-report: --tsv and --json cannot be combined\nusage:" },
         { std::vector<std::string>(501, csApp), 2, "pindrel-report: too many directories (501)" },
-        { { "--html", m_dir / "out.html", csApp }, 2, "pindrel-report: HTML export is not available in this build" },
+        { { "--html", m_dir / "no/such/folder/out.html", csApp }, 3, "pindrel-report: Cannot write \"" },
     };
     for (const Case& c : cases) {
         const ProcessResult result = runReport(c.args);
@@ -203,6 +203,28 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
     EXPECT_EQ(help.nExitCode, 0);
     EXPECT_EQ(help.csOut.rfind("usage: pindrel-report", 0), 0u);
     EXPECT_NE(help.csOut.find("PINDREL_REPORT_THREADS"), std::string::npos);
+}
+
+TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
+{
+    const std::string csHtml = m_dir / "report.html";
+    const ProcessResult result = runReport({ "--tsv", "--html", csHtml, m_dir / "app" });
+    ASSERT_EQ(result.nExitCode, 0) << result.csErr;
+    const std::string csPage = ReadWholeFile(csHtml);
+    EXPECT_EQ(csPage.rfind("<!DOCTYPE html>", 0), 0u);
+    for (const char* pszPart : { "<th style=\"text-align: right; min-width: 67px\"># Lines </th>",
+             "<td style=\"text-align: left\">Code &amp; comments</td>", "background: #ffffbf", "background: #fffff5" })
+        EXPECT_NE(csPage.find(pszPart), std::string::npos) << pszPart << "\n" << csPage;
+    // Every TSV cell of the table stands in the page too.
+    std::size_t nStart = 0;
+    while (nStart < result.csOut.size()) {
+        const std::size_t nEnd = result.csOut.find_first_of("\t\n", nStart);
+        const std::string csCell = result.csOut.substr(nStart, nEnd - nStart);
+        if (!csCell.empty() && csCell.find('&') == std::string::npos) {
+            EXPECT_NE(csPage.find(">" + csCell + "<"), std::string::npos) << csCell;
+        }
+        nStart = nEnd + 1;
+    }
 }
 
 TEST(PindrelReportThreads, OneAndTwoThreadsGiveTheSameReport)
