@@ -124,6 +124,8 @@ void CListCtrlEx::Attach(QTableWidget* pTable)
     m_pTable->setShowGrid(false);
     m_pTable->setWordWrap(false);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the next control, as in a report view; it does not walk the cells.
+    m_pTable->setTabKeyNavigation(false);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pTable->horizontalHeader()->setSectionsMovable(true);

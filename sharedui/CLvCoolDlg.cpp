@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,6 +52,26 @@ private:
     QWidget* m_pTarget;
 };
 
+// An Alt+letter that reaches the edit matched no enabled mnemonic (Calc during a
+// run, Delete with no entry selected): it is a missed command, not text to insert.
+class DialogEdit : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override
+    {
+        const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
+        if (modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::ControlModifier)
+            && !pEvent->text().isEmpty() && pEvent->text().front().isPrint()) {
+            pEvent->ignore();
+            return;
+        }
+        QLineEdit::keyPressEvent(pEvent);
+    }
+};
+
 QWidget* createControl(const DlgItemTemplate& item, QWidget* pParent)
 {
     const QString csText = fromTemplate(item.csText);
@@ -74,7 +95,7 @@ QWidget* createControl(const DlgItemTemplate& item, QWidget* pParent)
         pButton->setDefault(item.controlClass == DlgControlClass::DefPushButton);
         return pButton;
     }
-    case DlgControlClass::Edit: return new QLineEdit(pParent);
+    case DlgControlClass::Edit: return new DialogEdit(pParent);
     case DlgControlClass::ListBox: {
         auto* const pList = new QListWidget(pParent);
         pList->setSelectionMode(QAbstractItemView::MultiSelection);

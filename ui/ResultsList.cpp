@@ -20,6 +20,8 @@ std::optional<std::string> askHtmlSavePath()
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilter(QStringLiteral("HTML Files (*.html; *.htm) (*.html *.htm)"));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
+    // Show the filter as "HTML Files (*.html; *.htm)"; the trailing group is only for matching.
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
     const QByteArray path = dlg.selectedFiles().front().toLocal8Bit();
