@@ -1,13 +1,21 @@
 #include "DialogFixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTest>
+#include <QTimer>
 
 #include "CLineCountApp.h"
 #include "GlobalVarsForDll.h"
+#include "PrivateProfile.h"
 
 void DialogFixture::SetUp()
 {
@@ -37,7 +45,7 @@ void DialogFixture::CloseDialog(int nResult)
     if (nResult == IDOK)
         Button("IDOK")->click();
     else
-        m_pDlg->reject();
+        PressEscape();
     m_pDlg.reset();
 }
 
@@ -75,4 +83,128 @@ std::vector<bool> DialogFixture::ProjectSelection() const
     for (int i = 0; i < m_pDlg->m_lbProjects->count(); ++i)
         selection.push_back(m_pDlg->m_lbProjects->item(i)->isSelected());
     return selection;
+}
+
+void DialogFixture::WriteProjects(const std::vector<std::string>& entries) const
+{
+    std::vector<ProfileEntry> section;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        section.push_back({ std::to_string(i), entries[i] });
+    const ProfileStatus status = ReplacePrivateProfileSection(IniPath(), "Projects", section);
+    ASSERT_TRUE(status) << status.csError;
+}
+
+CLineCountDlg& DialogFixture::OpenDialogWith(const std::vector<std::string>& entries)
+{
+    WriteProjects(entries);
+    return OpenDialog();
+}
+
+void DialogFixture::PressEscape()
+{
+    QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
+}
+
+QLineEdit* DialogFixture::DirectoryEdit() const
+{
+    return m_pDlg->findChild<QLineEdit*>(QStringLiteral("IDC_DIRECTORY"));
+}
+
+std::string DialogFixture::DirectoryText() const
+{
+    return DirectoryEdit()->text().toStdString();
+}
+
+void DialogFixture::TypeDirectory(const std::string& csText)
+{
+    QLineEdit* const pEdit = DirectoryEdit();
+    if (!pEdit->text().isEmpty()) {
+        pEdit->selectAll();
+        QTest::keyClick(pEdit, Qt::Key_Backspace);
+    }
+    QTest::keyClicks(pEdit, QString::fromStdString(csText));
+}
+
+void DialogFixture::ClickProject(int nIndex)
+{
+    QListWidget* const pList = m_pDlg->m_lbProjects;
+    QListWidgetItem* const pItem = pList->item(nIndex);
+    ASSERT_NE(pItem, nullptr) << "no entry " << nIndex;
+    pList->scrollToItem(pItem);
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::NoModifier, pList->visualItemRect(pItem).center());
+}
+
+void DialogFixture::SetSelection(const std::vector<bool>& selection)
+{
+    {
+        const QSignalBlocker blocker(m_pDlg->m_lbProjects);
+        for (int i = 0; i < m_pDlg->m_lbProjects->count(); ++i)
+            m_pDlg->m_lbProjects->item(i)->setSelected(static_cast<std::size_t>(i) < selection.size()
+                && selection[static_cast<std::size_t>(i)]);
+    }
+    m_pDlg->UpdateButtonStates();
+}
+
+std::string DialogFixture::EnabledCommands() const
+{
+    static const char* const apszNames[] = { "IDC_DIRECTORY", "IDC_BROWSE", "IDC_PROJECTS", "IDC_ADD", "IDC_UPDATE",
+        "IDC_DELETE", "IDC_SELECT_ALL", "IDC_DESELECT_ALL", "IDC_CALC", "IDC_HTML_EXPORT", "IDC_ABOUT", "IDOK" };
+    std::string csEnabled;
+    for (const char* pszName : apszNames) {
+        const QWidget* pControl = m_pDlg->findChild<QWidget*>(QString::fromLatin1(pszName));
+        if (pControl != nullptr && pControl->isEnabled())
+            csEnabled += (csEnabled.empty() ? "" : " ") + std::string(pszName);
+    }
+    return csEnabled;
+}
+
+int DialogFixture::PendingRunTimer() const
+{
+    int nPending = 0;
+    int nCount = 0;
+    for (const int nId : { TIMER_RUN_START, TIMER_PROJECT_START, TIMER_NEXT_FILE }) {
+        if (m_pDlg->IsTimerActive(nId)) {
+            nPending = nId;
+            ++nCount;
+        }
+    }
+    if (nCount > 1)
+        ADD_FAILURE() << nCount << " run timers are pending at once";
+    return nPending;
+}
+
+int DialogFixture::TickRun()
+{
+    const int nId = PendingRunTimer();
+    if (nId != 0)
+        m_pDlg->OnTimer(nId);
+    return nId;
+}
+
+int DialogFixture::TickRunToEnd(int nMaxSteps)
+{
+    int nSteps = 0;
+    while (nSteps < nMaxSteps && TickRun() != 0)
+        ++nSteps;
+    return nSteps;
+}
+
+bool DialogFixture::WaitUntil(const std::function<bool()>& fnDone, int nTimeoutMs)
+{
+    const QDeadlineTimer deadline(nTimeoutMs);
+    while (!fnDone()) {
+        const qint64 nLeft = deadline.remainingTime();
+        if (nLeft <= 0)
+            return fnDone();
+        // Sleeps in an event loop, so timers fire on time, and wakes at least every few milliseconds.
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(std::min<qint64>(nLeft, 5)), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void DialogFixture::ProcessEventsFor(int nMs)
+{
+    WaitUntil([] { return false; }, nMs);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "CLineCountDlg.h"
 #include "TempDir.h"
 
+class QLineEdit;
 class QPushButton;
 
 struct ShownMessage
@@ -38,6 +40,35 @@ protected:
     [[nodiscard]] QPushButton* Button(const char* pszName) const;
     [[nodiscard]] std::vector<std::string> ProjectEntries() const;
     [[nodiscard]] std::vector<bool> ProjectSelection() const;
+
+    // Writes entries as the stored project list (keys 0, 1, ...), then opens the dialog on it.
+    void WriteProjects(const std::vector<std::string>& entries) const;
+    CLineCountDlg& OpenDialogWith(const std::vector<std::string>& entries);
+    // Presses Escape: the dialog ends without storing the list but stays constructed.
+    void PressEscape();
+
+    [[nodiscard]] QLineEdit* DirectoryEdit() const;
+    [[nodiscard]] std::string DirectoryText() const;
+    // Replaces the edit's text key by key, as typing does.
+    void TypeDirectory(const std::string& csText);
+    // Clicks entry nIndex of the project list with the mouse: it toggles, and the dialog is told.
+    void ClickProject(int nIndex);
+    // Sets the selection as the program does (no notification), then brings the buttons up to date.
+    void SetSelection(const std::vector<bool>& selection);
+    // Object names of the dialog's commands that are enabled, in a fixed order, blank-separated.
+    [[nodiscard]] std::string EnabledCommands() const;
+
+    // The one run timer pending, 0 when none; a test failure when more than one is.
+    [[nodiscard]] int PendingRunTimer() const;
+    // Handles the pending run timer's tick by hand; returns its id, 0 when none was pending.
+    int TickRun();
+    // Ticks by hand until no run timer is pending; returns the number of steps.
+    int TickRunToEnd(int nMaxSteps = 1000000);
+
+    // Processes events until fnDone holds or nTimeoutMs pass; returns whether it held.
+    static bool WaitUntil(const std::function<bool()>& fnDone, int nTimeoutMs);
+    // Processes events for nMs milliseconds.
+    static void ProcessEventsFor(int nMs);
 
     TempDir m_config;
     TempDir m_sources;

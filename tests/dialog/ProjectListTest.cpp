@@ -1,1 +1,464 @@
+// Project list: the "Projects" section of the INI file and the commands that edit the list box.
 #include "DialogFixture.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "PrivateProfile.h"
+#include "ProfileFaults.h"
+#include "Resource.h"
+#include "StringTable.h"
+
+namespace {
+
+using Entries = std::vector<std::string>;
+using Selection = std::vector<bool>;
+
+constexpr const char* IDLE_EMPTY = "IDC_DIRECTORY IDC_BROWSE IDC_PROJECTS IDC_SELECT_ALL IDC_DESELECT_ALL "
+                                   "IDC_HTML_EXPORT IDC_ABOUT IDOK";
+
+std::vector<ProfileEntry> numbered(const Entries& entries)
+{
+    std::vector<ProfileEntry> section;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        section.push_back({ std::to_string(i), entries[i] });
+    return section;
+}
+
+// Bytes that no editor would write: every value, line ends and NULs mixed in.
+std::string binaryGarbage(std::size_t nSize)
+{
+    std::string csBytes(nSize, '\0');
+    unsigned nState = 12345;
+    for (char& c : csBytes) {
+        nState = nState * 1103515245U + 12345U;
+        c = static_cast<char>((nState >> 16) & 0xFF);
+    }
+    return csBytes;
+}
+
+} // namespace
+
+class ProjectList : public DialogFixture
+{
+protected:
+    [[nodiscard]] std::vector<ProfileEntry> StoredSection() const
+    {
+        return ReadPrivateProfileSection(IniPath(), "Projects");
+    }
+
+    void AddByTyping(const std::string& csText)
+    {
+        TypeDirectory(csText);
+        Button("IDC_ADD")->click();
+    }
+};
+
+TEST_F(ProjectList, LoadsKeysInFileOrderAndSavesThemBackNumberedFromZero)
+{
+    WriteIni("[Projects]\n5=five\n2=two\nx=ex\n");
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "five", "two", "ex" }));
+    EXPECT_EQ(ProjectSelection(), (Selection { true, true, true }));
+
+    m_pDlg->SaveProjects();
+    EXPECT_EQ(ReadIni(), "[Projects]\n0=five\n1=two\n2=ex\n");
+}
+
+TEST_F(ProjectList, EmptyIdenticalAndBidonValuesAreEntriesLikeAnyOther)
+{
+    WriteIni("[Projects]\n0=\n1=same\n2=Bidon!\n3=same\n4=\n");
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "", "same", "Bidon!", "same", "" }));
+
+    m_pDlg->SaveProjects();
+    EXPECT_EQ(ReadIni(), "[Projects]\n0=\n1=same\n2=Bidon!\n3=same\n4=\n");
+}
+
+TEST_F(ProjectList, EleventhEntryIsStoredAsKeyTen)
+{
+    OpenDialog();
+    Entries expected;
+    for (int i = 0; i < 12; ++i) {
+        expected.push_back("/src/e" + std::to_string(i));
+        AddByTyping(expected.back());
+    }
+    ASSERT_EQ(ProjectEntries(), expected);
+
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered(expected));
+    EXPECT_NE(ReadIni().find("\n10=/src/e10\n"), std::string::npos) << ReadIni();
+}
+
+TEST_F(ProjectList, SaveKeepsEveryByteOutsideTheSection)
+{
+    for (const std::string csEnd : { "\n", "\r\n" }) {
+        SCOPED_TRACE(csEnd == "\n" ? "LF file" : "CR LF file");
+        const std::string csBefore = "; Pindrel settings" + csEnd + "[lvResults]" + csEnd + "Columns=1" + csEnd
+            + "; widths in pixels" + csEnd + "Column0=184,0,Results " + csEnd + csEnd;
+        const std::string csAfter = "[Other]" + csEnd + "  key = value with blanks  " + csEnd + "; closing comment"
+            + csEnd + "tail without a line end";
+        WriteIni(csBefore + "[Projects]" + csEnd + "0=old" + csEnd + "1=gone" + csEnd + csAfter);
+        OpenDialog();
+        SetSelection({ false, true });
+        Button("IDC_DELETE")->click();
+        AddByTyping("new");
+
+        m_pDlg->SaveProjects();
+        EXPECT_EQ(ReadIni(), csBefore + "[Projects]" + csEnd + "0=old" + csEnd + "1=new" + csEnd + csAfter);
+        CloseDialog(IDCANCEL); // before the next file is written: closing stores the results list's layout
+    }
+}
+
+TEST_F(ProjectList, EmptyListRemovesTheSectionAndReloadsEmpty)
+{
+    WriteIni("[Projects]\n0=only\n[Other]\nk=v\n");
+    OpenDialog();
+    Button("IDC_DELETE")->click();
+    ASSERT_TRUE(ProjectEntries().empty());
+
+    m_pDlg->SaveProjects();
+    EXPECT_EQ(ReadIni(), "[Other]\nk=v\n");
+
+    CloseDialog(IDOK);
+    OpenDialog();
+    EXPECT_TRUE(ProjectEntries().empty());
+    EXPECT_EQ(EnabledCommands(), IDLE_EMPTY);
+}
+
+TEST_F(ProjectList, ButtonStatesAfterLoadFollowTheNumberOfEntries)
+{
+    const struct
+    {
+        const char* pszSection;
+        std::string csEnabled;
+    } cases[] = {
+        { "", IDLE_EMPTY },
+        { "[Projects]\n0=a\n",
+            "IDC_DIRECTORY IDC_BROWSE IDC_PROJECTS IDC_UPDATE IDC_DELETE IDC_SELECT_ALL IDC_DESELECT_ALL IDC_CALC "
+            "IDC_HTML_EXPORT IDC_ABOUT IDOK" },
+        { "[Projects]\n0=a\n1=b\n",
+            "IDC_DIRECTORY IDC_BROWSE IDC_PROJECTS IDC_SELECT_ALL IDC_DESELECT_ALL IDC_CALC IDC_HTML_EXPORT "
+            "IDC_ABOUT IDOK" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszSection);
+        WriteIni(c.pszSection);
+        OpenDialog();
+        EXPECT_EQ(EnabledCommands(), c.csEnabled);
+        EXPECT_EQ(DirectoryText(), "");
+        CloseDialog(IDCANCEL);
+    }
+}
+
+TEST_F(ProjectList, TypingEnablesAddAndErasingDisablesIt)
+{
+    OpenDialog();
+    QPushButton* const pAdd = Button("IDC_ADD");
+    ASSERT_FALSE(pAdd->isEnabled());
+
+    QTest::keyClick(DirectoryEdit(), Qt::Key_A);
+    EXPECT_TRUE(pAdd->isEnabled());
+    EXPECT_EQ(m_pDlg->m_csDirectory, "a");
+    QTest::keyClick(DirectoryEdit(), Qt::Key_Backspace);
+    EXPECT_FALSE(pAdd->isEnabled());
+    EXPECT_EQ(m_pDlg->m_csDirectory, "");
+
+    // Blanks are text like any other.
+    QTest::keyClick(DirectoryEdit(), Qt::Key_Space);
+    EXPECT_TRUE(pAdd->isEnabled());
+}
+
+// One command applied to a list in a given state.
+struct EditingCase
+{
+    const char* pszName;
+    Entries entries;
+    Selection selection;
+    std::string csEdit;
+    const char* pszButton;
+    bool bButtonEnabled; // false: the state is a stale one a run leaves, so the handler is called directly
+    void (CLineCountDlg::*fnHandler)();
+    Entries expectedEntries;
+    Selection expectedSelection;
+    std::string csExpectedEnabled; // among Add, Update, Delete and Calc
+};
+
+void PrintTo(const EditingCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
+
+class ProjectEditing : public ProjectList, public testing::WithParamInterface<EditingCase>
+{
+protected:
+    [[nodiscard]] std::string EnabledEditingCommands() const
+    {
+        std::string csEnabled;
+        for (const char* pszName : { "IDC_ADD", "IDC_UPDATE", "IDC_DELETE", "IDC_CALC" }) {
+            if (Button(pszName)->isEnabled())
+                csEnabled += (csEnabled.empty() ? "" : " ") + std::string(pszName);
+        }
+        return csEnabled;
+    }
+};
+
+TEST_P(ProjectEditing, ChangesTheListAndTheButtons)
+{
+    const EditingCase& c = GetParam();
+    OpenDialogWith(c.entries);
+    DirectoryEdit()->setText(QString::fromStdString(c.csEdit));
+    SetSelection(c.selection);
+    const std::string csIniBefore = ReadIni();
+
+    QPushButton* const pButton = Button(c.pszButton);
+    ASSERT_EQ(pButton->isEnabled(), c.bButtonEnabled);
+    if (c.bButtonEnabled)
+        pButton->click();
+    else
+        (m_pDlg.get()->*c.fnHandler)();
+
+    EXPECT_EQ(ProjectEntries(), c.expectedEntries);
+    EXPECT_EQ(ProjectSelection(), c.expectedSelection);
+    EXPECT_EQ(EnabledEditingCommands(), c.csExpectedEnabled);
+    EXPECT_EQ(DirectoryText(), c.csEdit) << "no command here changes the edit";
+    EXPECT_EQ(ReadIni(), csIniBefore) << "editing stores nothing";
+    EXPECT_TRUE(m_messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ProjectEditing,
+    testing::Values(
+        EditingCase { "UpdateMovesTheEntryToTheEnd", { "a", "b", "c" }, { true, false, false }, "x", "IDC_UPDATE",
+            true, &CLineCountDlg::OnUpdateProject, { "b", "c", "x" }, { false, false, true },
+            "IDC_ADD IDC_UPDATE IDC_DELETE IDC_CALC" },
+        EditingCase { "UpdateWithEmptyEditMakesAnEmptyEntry", { "a", "b", "c" }, { false, true, false }, "",
+            "IDC_UPDATE", true, &CLineCountDlg::OnUpdateProject, { "a", "c", "" }, { false, false, true },
+            "IDC_UPDATE IDC_DELETE IDC_CALC" },
+        EditingCase { "UpdateWithTwoSelectedDoesNothing", { "a", "b", "c" }, { true, false, true }, "x",
+            "IDC_UPDATE", false, &CLineCountDlg::OnUpdateProject, { "a", "b", "c" }, { true, false, true },
+            "IDC_ADD IDC_CALC" },
+        EditingCase { "DeleteRemovesTheLowestSelected", { "a", "b", "c" }, { false, true, true }, "x", "IDC_DELETE",
+            false, &CLineCountDlg::OnDeleteProject, { "a", "c" }, { false, true },
+            "IDC_ADD IDC_UPDATE IDC_DELETE IDC_CALC" },
+        EditingCase { "DeleteTheOnlyEntryKeepsTheEdit", { "a" }, { true }, "a", "IDC_DELETE", true,
+            &CLineCountDlg::OnDeleteProject, {}, {}, "IDC_ADD" },
+        EditingCase { "DeleteWithNothingSelectedDoesNothing", { "a", "b" }, { false, false }, "", "IDC_DELETE",
+            false, &CLineCountDlg::OnDeleteProject, { "a", "b" }, { false, false }, "" },
+        EditingCase { "AddSelectsTheNewEntryAndKeepsTheOthers", { "a", "b" }, { true, false }, "x", "IDC_ADD", true,
+            &CLineCountDlg::OnAddProject, { "a", "b", "x" }, { true, false, true }, "IDC_ADD IDC_CALC" },
+        EditingCase { "AddKeepsBlanks", { "a" }, { false }, "  ", "IDC_ADD", true, &CLineCountDlg::OnAddProject,
+            { "a", "  " }, { false, true }, "IDC_ADD IDC_UPDATE IDC_DELETE IDC_CALC" },
+        EditingCase { "AddTwiceGivesTwoEntries", { "a" }, { true }, "a", "IDC_ADD", true,
+            &CLineCountDlg::OnAddProject, { "a", "a" }, { true, true }, "IDC_ADD IDC_CALC" },
+        EditingCase { "SelectAllOnOneEntryCopiesNothing", { "a" }, { false }, "", "IDC_SELECT_ALL", true,
+            &CLineCountDlg::OnSelectAll, { "a" }, { true }, "IDC_UPDATE IDC_DELETE IDC_CALC" },
+        EditingCase { "SelectAllOnAnEmptyList", {}, {}, "", "IDC_SELECT_ALL", true, &CLineCountDlg::OnSelectAll, {},
+            {}, "" },
+        EditingCase { "DeselectAllLeavesOnlyAdd", { "a", "b" }, { true, true }, "q", "IDC_DESELECT_ALL", true,
+            &CLineCountDlg::OnDeselectAll, { "a", "b" }, { false, false }, "IDC_ADD" }),
+    [](const testing::TestParamInfo<EditingCase>& param) { return std::string(param.param.pszName); });
+
+TEST_F(ProjectList, ClickingASingleEntryCopiesItIntoTheEdit)
+{
+    OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
+    Button("IDC_DESELECT_ALL")->click();
+
+    ClickProject(2);
+    EXPECT_EQ(ProjectSelection(), (Selection { false, false, true }));
+    EXPECT_EQ(DirectoryText(), "/src/c");
+    EXPECT_EQ(m_pDlg->m_csDirectory, "/src/c");
+    EXPECT_TRUE(Button("IDC_DELETE")->isEnabled());
+    EXPECT_TRUE(Button("IDC_UPDATE")->isEnabled());
+    EXPECT_TRUE(Button("IDC_ADD")->isEnabled()) << "Add follows the copied text";
+
+    ClickProject(1);
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, true }));
+    EXPECT_EQ(DirectoryText(), "/src/c") << "two selected entries copy nothing";
+    EXPECT_FALSE(Button("IDC_DELETE")->isEnabled());
+    EXPECT_FALSE(Button("IDC_UPDATE")->isEnabled());
+
+    ClickProject(2);
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, false }));
+    EXPECT_EQ(DirectoryText(), "/src/b");
+
+    // Selecting, editing and pressing Update is how an entry is renamed.
+    TypeDirectory("/src/renamed");
+    Button("IDC_UPDATE")->click();
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/c", "/src/renamed" }));
+}
+
+TEST_F(ProjectList, BrowseCancelEmptiesTheEditAndAChoiceFillsIt)
+{
+    OpenDialogWith({ "/src/a", "/src/b" });
+    SetSelection({ false, true });
+    TypeDirectory("typed");
+    std::optional<std::string> choice;
+    int nAsked = 0;
+    m_pDlg->m_fnBrowseFolder = [&] {
+        ++nAsked;
+        return choice;
+    };
+
+    Button("IDC_BROWSE")->click();
+    EXPECT_EQ(nAsked, 1);
+    EXPECT_EQ(DirectoryText(), "");
+    EXPECT_FALSE(Button("IDC_ADD")->isEnabled());
+
+    choice = "/home/user/chosen dir";
+    Button("IDC_BROWSE")->click();
+    EXPECT_EQ(DirectoryText(), "/home/user/chosen dir");
+    EXPECT_EQ(m_pDlg->m_csDirectory, "/home/user/chosen dir");
+    EXPECT_TRUE(Button("IDC_ADD")->isEnabled());
+
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b" }));
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true }));
+}
+
+TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
+{
+    const Entries values {
+        std::string(5000, 'L') + "/end",
+        "  leading blanks",
+        "trailing blanks  ",
+        "\ttab first",
+        "\"quoted\"",
+        "\" starts with a quote",
+        "ends with a quote\"",
+        " \"quoted inside blanks\" ",
+        "a \"middle\" b",
+        "\"",
+        "Bidon!",
+        "x=y=z",
+        "[Projects]",
+        "; not a comment",
+        "# nor this",
+        "C:\\src\\app",
+        "/home/j\xC3\xBCrgen/c\xC5\x93ur",
+    };
+    OpenDialog();
+    for (const std::string& csValue : values) {
+        DirectoryEdit()->setText(QString::fromStdString(csValue)); // pasted
+        Button("IDC_ADD")->click();
+    }
+    ASSERT_EQ(ProjectEntries(), values);
+
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered(values)) << "one line per entry, nothing injected";
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), values);
+}
+
+TEST_F(ProjectList, EntryWithALineBreakIsRefusedWithAMessage)
+{
+    OpenDialogWith({ "/src/a" });
+    const std::string csIniBefore = ReadIni();
+    const std::string csWarning = LoadString(IDS_ENTRY_HAS_LINE_BREAK);
+
+    for (const char* pszText : { "/src/b\n[Evil]", "carriage\rreturn", "\n" }) {
+        SCOPED_TRACE(pszText);
+        m_messages.clear();
+        DirectoryEdit()->setText(QString::fromLatin1(pszText));
+        for (const char* pszButton : { "IDC_ADD", "IDC_UPDATE" }) {
+            ASSERT_TRUE(Button(pszButton)->isEnabled()) << pszButton;
+            Button(pszButton)->click();
+        }
+        ASSERT_EQ(m_messages.size(), 2U);
+        for (const ShownMessage& message : m_messages) {
+            EXPECT_EQ(message.csTitle, "Warning message");
+            EXPECT_EQ(message.csText, csWarning);
+            EXPECT_EQ(message.icon, MessageIcon::Warning);
+        }
+        EXPECT_EQ(ProjectEntries(), (Entries { "/src/a" }));
+        EXPECT_EQ(ProjectSelection(), (Selection { true }));
+    }
+    EXPECT_EQ(ReadIni(), csIniBefore);
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered({ "/src/a" }));
+}
+
+TEST_F(ProjectList, CorruptedFileLoadsEmptyAndStaysUntilTheListIsStored)
+{
+    const std::string csGarbage = binaryGarbage(8192);
+    WriteIni(csGarbage);
+    OpenDialog();
+    EXPECT_TRUE(ProjectEntries().empty());
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_FALSE(Button("IDC_CALC")->isEnabled());
+
+    AddByTyping("/src/new");
+    EXPECT_EQ(ReadIni(), csGarbage) << "editing does not touch the file";
+
+    CloseDialog(IDOK);
+    const std::string csAfter = ReadIni();
+    EXPECT_EQ(csAfter.substr(0, csGarbage.size()), csGarbage) << "what the store cannot read, it keeps";
+    EXPECT_EQ(StoredSection(), numbered({ "/src/new" }));
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/new" }));
+}
+
+TEST_F(ProjectList, UnwritableFileWarnsOncePerSessionAndKeepsTheList)
+{
+    // The INI file's folder is a regular file: nothing can be read or created below it.
+    m_config.WriteFile("Pindrel", "a file, not a folder");
+    OpenDialog();
+    AddByTyping("/src/a");
+    AddByTyping("/src/b");
+    const Selection selection = ProjectSelection();
+
+    m_pDlg->SaveProjects();
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(m_messages[0].csTitle, "Warning message");
+    EXPECT_EQ(m_messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(m_messages[0].csText.rfind("The project list could not be stored.\n", 0), 0U) << m_messages[0].csText;
+    EXPECT_NE(m_messages[0].csText.find(IniPath()), std::string::npos) << "the message names the file";
+
+    m_pDlg->SaveProjects();
+    CloseDialog(IDOK);
+    EXPECT_EQ(m_messages.size(), 1U);
+}
+
+TEST_F(ProjectList, FailedReplacementKeepsTheOldFileAndTheListBox)
+{
+    WriteIni("[Projects]\n0=/src/old\n");
+    OpenDialog();
+    AddByTyping("/src/new");
+    {
+        const ScopedProfileFaultHook failRename([](ProfileWriteStep step) { return step != ProfileWriteStep::Rename; });
+        m_pDlg->SaveProjects();
+        EXPECT_EQ(ReadIni(), "[Projects]\n0=/src/old\n");
+        EXPECT_EQ(ProjectEntries(), (Entries { "/src/old", "/src/new" }));
+        EXPECT_EQ(ProjectSelection(), (Selection { true, true }));
+        EXPECT_EQ(m_messages.size(), 1U);
+    }
+    m_pDlg->SaveProjects();
+    EXPECT_EQ(StoredSection(), numbered({ "/src/old", "/src/new" }));
+    {
+        const ScopedProfileFaultHook failWrite([](ProfileWriteStep step) { return step != ProfileWriteStep::Write; });
+        AddByTyping("/src/third");
+        m_pDlg->SaveProjects();
+    }
+    EXPECT_EQ(StoredSection(), numbered({ "/src/old", "/src/new" }));
+    EXPECT_EQ(m_messages.size(), 1U) << "the warning comes once per session";
+}
+
+TEST_F(ProjectList, EscapeLosesUnsavedChangesAndCloseKeepsThem)
+{
+    OpenDialogWith({ "/src/a" });
+    AddByTyping("/src/b");
+    CloseDialog(IDCANCEL);
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a" }));
+
+    AddByTyping("/src/b");
+    TypeDirectory("/typed/but/not/added");
+    CloseDialog(IDOK);
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b" }));
+    EXPECT_EQ(DirectoryText(), "");
+}
