@@ -1,0 +1,46 @@
+// libFuzzer entry: replacing the "Projects" section of any INI text, in memory and on disk.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "ProfileSectionProperty.h"
+
+namespace {
+
+std::string g_csScratchFolder;
+
+void removeScratchFolder()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(g_csScratchFolder, ec);
+}
+
+} // namespace
+
+// The scratch file lives in memory when /dev/shm is there: every input writes it.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    const char* pszTmp = std::getenv("TMPDIR");
+    std::string csTemplate = std::filesystem::is_directory("/dev/shm")
+        ? "/dev/shm"
+        : (pszTmp != nullptr && *pszTmp != '\0' ? pszTmp : "/tmp");
+    csTemplate += "/pindrel-fuzz-XXXXXX";
+    if (::mkdtemp(csTemplate.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    g_csScratchFolder = csTemplate;
+    std::atexit(removeScratchFolder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
+{
+    const std::string csWhy = CheckProfileSection(pData, nSize, g_csScratchFolder);
+    if (!csWhy.empty()) {
+        std::fprintf(stderr, "%s\n", csWhy.c_str());
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,142 @@
+#include "LineStreamProperty.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+#include "LineCounters.h"
+#include "LineCountingStream.h"
+
+namespace {
+
+constexpr std::size_t LINE_BUFFER = 512;
+
+// The text as a text-mode stream delivers it: each CR directly before an LF is gone.
+std::string withoutCrBeforeLf(std::string_view csText)
+{
+    std::string csOut;
+    csOut.reserve(csText.size());
+    for (std::size_t i = 0; i < csText.size(); ++i) {
+        if (csText[i] == '\r' && i + 1 < csText.size() && csText[i + 1] == '\n')
+            continue;
+        csOut.push_back(csText[i]);
+    }
+    return csOut;
+}
+
+// Reads like fgets(szLine, 512, file): at most 511 bytes, stopping after an LF, then
+// a terminating NUL. Returns false at the end of the text.
+bool readLine(const std::string& csText, std::size_t& nPos, char (&szLine)[LINE_BUFFER])
+{
+    if (nPos >= csText.size())
+        return false;
+    std::size_t n = 0;
+    while (n < LINE_BUFFER - 1 && nPos < csText.size()) {
+        const char c = csText[nPos++];
+        szLine[n++] = c;
+        if (c == '\n')
+            break;
+    }
+    szLine[n] = '\0';
+    return true;
+}
+
+// The classification as the C string functions state it; they stop at a NUL on their own.
+void classifyLine(char* pszLine, LineCounters& c)
+{
+    ++c.nTotalLines;
+    std::size_t nLen = std::strlen(pszLine);
+    const std::size_t nLead = std::strspn(pszLine, " \t");
+    c.nTotalChars += static_cast<std::int64_t>(nLen);
+    if (nLen <= 1 || nLead == nLen - 1) {
+        ++c.nEmptyLines;
+        return;
+    }
+    if (char* const pComment = std::strstr(pszLine, "//")) {
+        ++c.nCommentLines;
+        *pComment = '\0';
+        nLen = std::strlen(pszLine);
+        if (std::strspn(pszLine, " \t") == nLen)
+            return;
+    } else {
+        ++c.nCodeOnlyLines;
+    }
+    ++c.nCodeLines;
+    c.nCodeChars += static_cast<std::int64_t>(nLen);
+}
+
+LineCounters referenceCounters(std::string_view csText)
+{
+    const std::string csStripped = withoutCrBeforeLf(csText);
+    LineCounters counters;
+    char szLine[LINE_BUFFER];
+    std::size_t nPos = 0;
+    while (readLine(csStripped, nPos, szLine))
+        classifyLine(szLine, counters);
+    return counters;
+}
+
+// Sizes 0..199 as they are, larger bytes step by 509 so that blocks straddle pieces.
+std::size_t blockSizeOf(std::uint8_t nByte)
+{
+    return nByte < 200 ? nByte : static_cast<std::size_t>(nByte - 199) * 509;
+}
+
+// Each block is copied into an allocation of exactly its size, so a read past it is caught.
+LineCounters streamCounters(std::string_view csText, const std::vector<std::size_t>& blockSizes)
+{
+    LineCountingStream stream;
+    std::size_t nPos = 0;
+    std::size_t nBlock = 0;
+    std::size_t nEmptyInRow = 0;
+    while (nPos < csText.size()) {
+        std::size_t nTake = csText.size() - nPos;
+        if (!blockSizes.empty() && nEmptyInRow < blockSizes.size()) {
+            nTake = std::min(nTake, blockSizes[nBlock++ % blockSizes.size()]);
+            nEmptyInRow = nTake == 0 ? nEmptyInRow + 1 : 0;
+        }
+        const std::unique_ptr<char[]> pBlock(new char[nTake]);
+        std::memcpy(pBlock.get(), csText.data() + nPos, nTake);
+        stream.Feed(pBlock.get(), nTake);
+        nPos += nTake;
+    }
+    stream.Finish();
+    return stream.Counters();
+}
+
+void describe(std::ostream& out, const char* pszSide, const LineCounters& c)
+{
+    out << pszSide << " {total " << c.nTotalLines << ", comment " << c.nCommentLines << ", code " << c.nCodeLines
+        << ", codeOnly " << c.nCodeOnlyLines << ", empty " << c.nEmptyLines << ", codeChars " << c.nCodeChars
+        << ", totalChars " << c.nTotalChars << "}\n";
+}
+
+} // namespace
+
+std::string CheckLineStream(const std::uint8_t* pData, std::size_t nSize)
+{
+    if (nSize == 0)
+        return {};
+    const std::size_t nSizeBytes = std::min<std::size_t>(pData[0] % 8, nSize - 1);
+    std::vector<std::size_t> blockSizes;
+    for (std::size_t i = 0; i < nSizeBytes; ++i)
+        blockSizes.push_back(blockSizeOf(pData[1 + i]));
+    const std::string_view csText(reinterpret_cast<const char*>(pData) + 1 + nSizeBytes, nSize - 1 - nSizeBytes);
+
+    const LineCounters expected = referenceCounters(csText);
+    const LineCounters actual = streamCounters(csText, blockSizes);
+    if (actual == expected)
+        return {};
+    std::ostringstream why;
+    why << "line counters differ for " << csText.size() << " bytes in blocks of";
+    for (const std::size_t n : blockSizes)
+        why << ' ' << n;
+    why << '\n';
+    describe(why, "reader", expected);
+    describe(why, "stream", actual);
+    return why.str();
+}
