@@ -135,13 +135,25 @@ std::size_t lineOffset(const ParsedText& parsed, std::size_t nLine)
     return nLine < parsed.lines.size() ? parsed.lines[nLine].nBegin : parsed.csBody.size();
 }
 
-// New lines follow the file's own convention, taken from its first line end.
+// New lines follow the file's own convention, taken from its first line end. A lone CR
+// ending the text becomes CR LF once the text is continued, so it counts as one.
 std::string_view lineEndOf(std::string_view csBody)
 {
     const std::size_t nLineFeed = csBody.find('\n');
     if (nLineFeed != std::string_view::npos && nLineFeed > 0 && csBody[nLineFeed - 1] == '\r')
         return "\r\n";
+    if (nLineFeed == std::string_view::npos && !csBody.empty() && csBody.back() == '\r')
+        return "\r\n";
     return "\n";
+}
+
+// What must follow text that is to be continued: nothing after an LF, an LF after a CR
+// (another CR would make that one part of the line), else a whole line end.
+std::string_view closingLineEnd(std::string_view csBefore, std::string_view csLineEnd)
+{
+    if (csBefore.empty() || csBefore.back() == '\n')
+        return {};
+    return csBefore.back() == '\r' ? "\n" : csLineEnd;
 }
 
 void appendEntryLine(std::string& csOut, std::string_view csKey, std::string_view csValue, std::string_view csLineEnd)
@@ -264,8 +276,7 @@ std::string ReplaceSectionInText(
     csOut.append(csBody.substr(lineOffset(parsed, nKept)));
 
     if (blocks.empty() && !entries.empty()) {
-        if (!csBody.empty() && csBody.back() != '\n')
-            csOut.append(csLineEnd);
+        csOut.append(closingLineEnd(csBody, csLineEnd));
         appendSection(csOut, csSection, entries, csLineEnd);
     }
     return csOut;
@@ -303,8 +314,7 @@ std::string SetValueInText(
     }
     const ProfileLine& line = parsed.lines[nAfter];
     csOut.append(csBody.substr(0, line.nEnd));
-    if (!line.bHasLineFeed)
-        csOut.append(csLineEnd);
+    csOut.append(closingLineEnd(csBody.substr(0, line.nEnd), csLineEnd));
     appendEntryLine(csOut, csKey, csValue, csLineEnd);
     csOut.append(csBody.substr(line.nEnd));
     return csOut;
