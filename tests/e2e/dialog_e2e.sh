@@ -77,8 +77,9 @@ start_pindrel()
 
 focus_main() { xdotool windowfocus --sync "$window"; }
 
-# Alt+letter presses a button after a short animation; let it end before the next key.
-press() { xdotool key "$1" && sleep 0.3; }
+# Alt+letter clicks a button only after a 100 ms animation timer; leave room for
+# a loaded machine before the next key, which may depend on that click.
+press() { xdotool key "$1" && sleep 1; }
 
 wait_for_exit()
 {
