@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "ByteText.h"
 #include "PrivateProfile.h"
 #include "Resource.h"
 
@@ -37,8 +38,7 @@ std::optional<std::string> askFolder(QWidget* pParent)
         QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (csFolder.isEmpty())
         return std::nullopt;
-    const QByteArray bytes = csFolder.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return ToBytes(csFolder);
 }
 
 } // namespace
@@ -76,8 +76,7 @@ void CLineCountDlg::OnAddProject()
         return;
     {
         const QSignalBlocker blocker(m_lbProjects);
-        m_lbProjects->addItem(QString::fromLocal8Bit(m_csDirectory.data(), static_cast<qsizetype>(m_csDirectory.size())));
-        m_lbProjects->item(m_lbProjects->count() - 1)->setSelected(true);
+        m_lbProjects->item(ListBoxAddString(m_lbProjects, m_csDirectory))->setSelected(true);
     }
     UpdateButtonStates();
 }
@@ -91,8 +90,7 @@ void CLineCountDlg::OnUpdateProject()
         const QSignalBlocker blocker(m_lbProjects);
         delete m_lbProjects->takeItem(lowestSelectedIndex(m_lbProjects));
         // The updated entry moves to the end of the list.
-        m_lbProjects->addItem(QString::fromLocal8Bit(m_csDirectory.data(), static_cast<qsizetype>(m_csDirectory.size())));
-        m_lbProjects->item(m_lbProjects->count() - 1)->setSelected(true);
+        m_lbProjects->item(ListBoxAddString(m_lbProjects, m_csDirectory))->setSelected(true);
     }
     UpdateButtonStates();
 }
@@ -135,7 +133,6 @@ void CLineCountDlg::OnSelChangeProjects()
     UpdateButtonStates();
     if (selectedCount(m_lbProjects) != 1)
         return;
-    const QByteArray text = m_lbProjects->item(lowestSelectedIndex(m_lbProjects))->text().toLocal8Bit();
-    m_csDirectory.assign(text.constData(), static_cast<std::size_t>(text.size()));
+    m_csDirectory = ListBoxGetText(m_lbProjects, lowestSelectedIndex(m_lbProjects));
     UpdateData(false);
 }

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "ByteText.h"
 #include "GlobalVarsForDll.h"
 #include "PrivateProfile.h"
 #include "Resource.h"
@@ -11,12 +12,6 @@
 namespace {
 
 constexpr std::string_view PROJECTS_SECTION = "Projects";
-
-std::string toBytes(const QString& csText)
-{
-    const QByteArray bytes = csText.toLocal8Bit();
-    return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
-}
 
 } // namespace
 
@@ -27,10 +22,8 @@ void CLineCountDlg::LoadProjects()
     {
         const QSignalBlocker blocker(m_lbProjects);
         m_lbProjects->clear();
-        for (const ProfileEntry& entry : entries) {
-            m_lbProjects->addItem(
-                QString::fromLocal8Bit(entry.csValue.data(), static_cast<qsizetype>(entry.csValue.size())));
-        }
+        for (const ProfileEntry& entry : entries)
+            ListBoxAddString(m_lbProjects, entry.csValue);
     }
     OnSelectAll();
 }
@@ -40,7 +33,7 @@ void CLineCountDlg::SaveProjects()
     std::vector<ProfileEntry> entries;
     entries.reserve(static_cast<std::size_t>(m_lbProjects->count()));
     for (int i = 0; i < m_lbProjects->count(); ++i)
-        entries.push_back({ std::to_string(i), toBytes(m_lbProjects->item(i)->text()) });
+        entries.push_back({ std::to_string(i), ListBoxGetText(m_lbProjects, i) });
     // One atomic replacement: a failure leaves the previous list on disk whole.
     const ProfileStatus status = ReplacePrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION, entries);
     if (!status && !m_bStoreFailureShown) {

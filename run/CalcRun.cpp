@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "ByteText.h"
 #include "CollectSourceFiles.h"
 #include "CountFileLines.h"
 #include "Resource.h"
@@ -64,8 +65,7 @@ bool CLineCountDlg::CollectSelectedProjects()
     for (int i = 0; i < m_nSelCount; ++i) {
         const auto nPos = static_cast<std::size_t>(i);
         m_anSelIndex[nPos] = anSelected[nPos];
-        const QByteArray dir = m_lbProjects->item(m_anSelIndex[nPos])->text().toLocal8Bit();
-        const std::string csDir(dir.constData(), static_cast<std::size_t>(dir.size()));
+        const std::string csDir = ListBoxGetText(m_lbProjects, m_anSelIndex[nPos]);
         // The run's first collection clears the counters and every file list.
         m_anFileCount[nPos] = CollectSourceFiles(i, csDir, "h*", i == 0);
         m_anFileCount[nPos] += CollectSourceFiles(i, csDir, "c*", false);

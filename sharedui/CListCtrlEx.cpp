@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+#include "ByteText.h"
 #include "CAttribute.h"
 #include "GlobalVarsForDll.h"
 #include "PrivateProfile.h"
@@ -22,13 +23,7 @@ QColor qColorOf(COLORREF cr)
 
 QString fromBytes(const char* pszText)
 {
-    return QString::fromLocal8Bit(pszText != nullptr ? pszText : "");
-}
-
-std::string toBytes(const QString& csText)
-{
-    const QByteArray bytes = csText.toLocal8Bit();
-    return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
+    return FromBytes(pszText != nullptr ? pszText : "");
 }
 
 // Colours each row from the list's attributes, read at paint time so rows and
@@ -183,7 +178,7 @@ int CListCtrlEx::StorePersistStorage()
         const bool bRight = pHeading != nullptr && (pHeading->textAlignment() & Qt::AlignRight) != 0;
         entries.push_back({ "Column" + std::to_string(i),
             std::to_string(m_pTable->columnWidth(i)) + (bRight ? ",1," : ",0,")
-                + (pHeading != nullptr ? toBytes(pHeading->text()) : std::string()) });
+                + (pHeading != nullptr ? ToBytes(pHeading->text()) : std::string()) });
         if (i > 0)
             csOrder += ',';
         csOrder += std::to_string(m_pTable->horizontalHeader()->logicalIndex(i));
@@ -260,7 +255,7 @@ std::string CListCtrlEx::GetItemText(int nItem, int nSubItem) const
     if (m_pTable == nullptr)
         return {};
     const QTableWidgetItem* pItem = m_pTable->item(nItem, nSubItem);
-    return pItem == nullptr ? std::string() : toBytes(pItem->text());
+    return pItem == nullptr ? std::string() : ToBytes(pItem->text());
 }
 
 int CListCtrlEx::SetFullRowSel(int bFullRow)
@@ -286,7 +281,7 @@ HtmlTable CListCtrlEx::ToHtmlTable() const
         const int nLogical = pHeader->logicalIndex(nVisual);
         anLogical.push_back(nLogical);
         const QTableWidgetItem* pHeading = m_pTable->horizontalHeaderItem(nLogical);
-        table.columns.push_back({ pHeading != nullptr ? toBytes(pHeading->text()) : std::string(),
+        table.columns.push_back({ pHeading != nullptr ? ToBytes(pHeading->text()) : std::string(),
             pHeading != nullptr && (pHeading->textAlignment() & Qt::AlignRight) != 0,
             m_pTable->columnWidth(nLogical) });
     }

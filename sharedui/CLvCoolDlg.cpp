@@ -16,6 +16,7 @@
 #include <QTimerEvent>
 
 #include "AppResources.h"
+#include "ByteText.h"
 #include "DialogTemplate.h"
 #include "DlgPaint.h"
 #include "StringTable.h"
@@ -281,7 +282,7 @@ int CLvCoolDlg::MessageBox(const std::string& csText, unsigned nIdTitle, Message
     QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information
             : icon == MessageIcon::Warning          ? QMessageBox::Warning
                                                     : QMessageBox::Critical,
-        QString::fromStdString(csTitle), QString::fromLocal8Bit(csText.data(), static_cast<qsizetype>(csText.size())),
+        QString::fromStdString(csTitle), FromBytes(csText),
         QMessageBox::Ok, this);
     if (const std::string csOk = LoadString(IDS_BUTTON_OK); !csOk.empty())
         box.button(QMessageBox::Ok)->setText(QString::fromStdString(csOk));

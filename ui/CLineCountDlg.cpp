@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "AppResources.h"
+#include "ByteText.h"
 #include "DlgPaint.h"
 #include "GlobalVarsForDll.h"
 #include "Resource.h"
@@ -104,8 +105,7 @@ void CLineCountDlg::ShowMessage(unsigned nIdText, MessageIcon icon, std::initial
 {
     QString csText = QString::fromStdString(LoadString(nIdText));
     for (const std::string& csArgument : arguments)
-        csText = csText.arg(QString::fromLocal8Bit(csArgument.data(), static_cast<qsizetype>(csArgument.size())));
+        csText = csText.arg(FromBytes(csArgument));
     const unsigned nIdTitle = icon == MessageIcon::Information ? IDS_TITLE_INFORMATION : IDS_TITLE_WARNING;
-    const QByteArray text = csText.toLocal8Bit();
-    MessageBox(std::string(text.constData(), static_cast<std::size_t>(text.size())), nIdTitle, icon);
+    MessageBox(ToBytes(csText), nIdTitle, icon);
 }

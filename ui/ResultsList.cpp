@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 
+#include "ByteText.h"
 #include "CAttribute.h"
 #include "GlobalVarsForDll.h"
 #include "LineCounters.h"
@@ -24,8 +25,7 @@ std::optional<std::string> askHtmlSavePath()
     dlg.setOption(QFileDialog::HideNameFilterDetails);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
-    const QByteArray path = dlg.selectedFiles().front().toLocal8Bit();
-    return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+    return ToBytes(dlg.selectedFiles().front());
 }
 
 } // namespace

@@ -354,6 +354,25 @@ TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
     EXPECT_EQ(ProjectEntries(), values);
 }
 
+TEST_F(ProjectList, NamesTheLocaleCannotSpellKeepTheirBytes)
+{
+    // A legal Linux directory name that is not UTF-8.
+    const std::string csDir = m_sources.MakeDir("caf\xE9");
+    m_sources.WriteFile("caf\xE9/a.c", "int a;\n");
+    OpenDialogWith({ csDir });
+
+    // Clicking it copies it into the edit; Update without touching the text keeps it whole.
+    Button("IDC_DESELECT_ALL")->click();
+    ClickProject(0);
+    ASSERT_EQ(ProjectSelection(), Selection { true });
+    Button("IDC_UPDATE")->click();
+    m_pDlg->OnCalc();
+    EXPECT_EQ(m_pDlg->m_nTotalFiles, 1) << "the run looked in the directory the entry names";
+    TickRunToEnd();
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered({ csDir }));
+}
+
 TEST_F(ProjectList, EntryWithALineBreakIsRefusedWithAMessage)
 {
     OpenDialogWith({ "/src/a" });
