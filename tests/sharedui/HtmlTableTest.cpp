@@ -1,1 +1,178 @@
+#include "HtmlTable.h"
+
+#include <algorithm>
+#include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "TempDir.h"
+
+namespace {
+
+constexpr const char* REPLACEMENT = "\xEF\xBF\xBD";
+
+std::size_t countOf(const std::string& csText, const std::string& csPart)
+{
+    std::size_t nCount = 0;
+    for (std::size_t nAt = csText.find(csPart); nAt != std::string::npos; nAt = csText.find(csPart, nAt + 1))
+        ++nCount;
+    return nCount;
+}
+
+// A small report: a left and a right column, three rows, two alternating colours.
+HtmlTable sampleTable()
+{
+    HtmlTable table;
+    table.csTitle = "Pindrel";
+    table.columns = { { "Results", false, 184 }, { "# Lines ", true, 67 } };
+    table.rows = { { "Code & comments", "80" }, { "Code only", "50" }, { "# lines", "100" } };
+    table.rowColors = { { 0x000000, 0xBFFFFF }, { 0x000000, 0xF5FFFF } };
+    return table;
+}
+
+std::vector<std::string> filesIn(const std::string& csFolder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(csFolder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+struct Utf8Case
+{
+    const char* pszName;
+    std::string csInput;
+    std::string csExpected;
+};
+
+class ToValidUtf8Test : public ::testing::TestWithParam<Utf8Case>
+{
+};
+
+TEST_P(ToValidUtf8Test, KeepsValidSequencesAndReplacesEachBadByte)
+{
+    EXPECT_EQ(ToValidUtf8(GetParam().csInput), GetParam().csExpected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sequences, ToValidUtf8Test,
+    ::testing::Values(Utf8Case { "Ascii", "plain text, 100 %", "plain text, 100 %" },
+        Utf8Case {
+            "TwoThreeFourBytes", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80" },
+        Utf8Case { "Latin1Accents", "\xE9t\xE9", std::string(REPLACEMENT) + "t" + REPLACEMENT },
+        Utf8Case { "TruncatedAtEnd", "ab\xC3", std::string("ab") + REPLACEMENT },
+        Utf8Case { "Overlong", "\xC0\xAF", std::string(REPLACEMENT) + REPLACEMENT },
+        Utf8Case { "Surrogate", "\xED\xA0\x80", std::string(REPLACEMENT) + REPLACEMENT + REPLACEMENT },
+        Utf8Case {
+            "BeyondU10FFFF", "\xF4\x90\x80\x80", std::string(REPLACEMENT) + REPLACEMENT + REPLACEMENT + REPLACEMENT },
+        Utf8Case { "LoneContinuation", "a\x80z", std::string("a") + REPLACEMENT + "z" },
+        Utf8Case { "NulKept", std::string("a\0b", 3), std::string("a\0b", 3) }),
+    [](const ::testing::TestParamInfo<Utf8Case>& caseInfo) { return std::string(caseInfo.param.pszName); });
+
+TEST(RenderHtml, EscapesMarkupCharactersInTitleHeadingsAndCells)
+{
+    HtmlTable table;
+    table.csTitle = "A&B <title>";
+    table.columns = { { "x<y> & \"q\" 'a'", false, 10 } };
+    table.rows = { { "</td><script>alert('x')</script>&amp;" } };
+    const std::string csHtml = RenderHtml(table);
+
+    EXPECT_NE(csHtml.find("<title>A&amp;B &lt;title&gt;</title>"), std::string::npos) << csHtml;
+    EXPECT_NE(csHtml.find(">x&lt;y&gt; &amp; &quot;q&quot; &#39;a&#39;</th>"), std::string::npos) << csHtml;
+    EXPECT_NE(
+        csHtml.find(">&lt;/td&gt;&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;amp;</td>"), std::string::npos)
+        << csHtml;
+    EXPECT_EQ(csHtml.find("<script>"), std::string::npos);
+    EXPECT_EQ(countOf(csHtml, "</td>"), 1u);
+}
+
+TEST(RenderHtml, NonUtf8BytesBecomeReplacementCharacters)
+{
+    HtmlTable table;
+    table.csTitle = "caf\xE9";
+    table.columns = { { "R\xE9sultats", false, 10 } };
+    table.rows = { { "/home/\xFFproj" } };
+    const std::string csHtml = RenderHtml(table);
+
+    EXPECT_EQ(ToValidUtf8(csHtml), csHtml) << "the page is not valid UTF-8";
+    EXPECT_NE(csHtml.find(std::string("caf") + REPLACEMENT + "</title>"), std::string::npos);
+    EXPECT_NE(csHtml.find(std::string("R") + REPLACEMENT + "sultats</th>"), std::string::npos);
+    EXPECT_NE(csHtml.find(std::string("/home/") + REPLACEMENT + "proj</td>"), std::string::npos);
+    EXPECT_NE(csHtml.find("<meta charset=\"utf-8\">"), std::string::npos);
+}
+
+TEST(RenderHtml, RowsTakeTheColoursInTurnAsRedGreenBlue)
+{
+    HtmlTable table = sampleTable();
+    // Asymmetric values: a swapped byte order would show at once.
+    table.rowColors = { { 0x0000FF, 0xBFFFFF }, { 0x123456, 0xF5FFFF } };
+    const std::string csHtml = RenderHtml(table);
+
+    const std::size_t nRow0 = csHtml.find("<tr style=\"color: #ff0000; background: #ffffbf\"><td");
+    const std::size_t nRow1 = csHtml.find("<tr style=\"color: #563412; background: #fffff5\"><td");
+    const std::size_t nRow2 = csHtml.find("<tr style=\"color: #ff0000; background: #ffffbf\"><td", nRow0 + 1);
+    ASSERT_NE(nRow0, std::string::npos) << csHtml;
+    ASSERT_NE(nRow1, std::string::npos) << csHtml;
+    ASSERT_NE(nRow2, std::string::npos) << csHtml;
+    EXPECT_LT(nRow0, nRow1);
+    EXPECT_LT(nRow1, nRow2);
+    EXPECT_LT(nRow0, csHtml.find("Code &amp; comments"));
+    EXPECT_LT(nRow2, csHtml.find("# lines"));
+}
+
+TEST(RenderHtml, WithoutColoursRowsCarryNoStyle)
+{
+    HtmlTable table = sampleTable();
+    table.rowColors.clear();
+    const std::string csHtml = RenderHtml(table);
+    EXPECT_EQ(csHtml.find("<tr style"), std::string::npos);
+    EXPECT_EQ(countOf(csHtml, "<tr>"), 4u) << csHtml; // heading row and three rows
+}
+
+TEST(RenderHtml, ColumnsWithoutRowsGiveTheHeadingRowOnly)
+{
+    HtmlTable table = sampleTable();
+    table.rows.clear();
+    const std::string csHtml = RenderHtml(table);
+    EXPECT_EQ(countOf(csHtml, "<th "), 2u);
+    EXPECT_EQ(countOf(csHtml, "<tr"), 1u);
+    EXPECT_EQ(csHtml.find("<td"), std::string::npos);
+    EXPECT_NE(csHtml.find("</table>\n</body>\n</html>\n"), std::string::npos);
+}
+
+TEST(RenderHtml, MatchesTheReferencePage)
+{
+    const std::string csExpected = ReadWholeFile(PINDREL_SHAREDUI_TEST_DATA "/sample-table.html");
+    ASSERT_FALSE(csExpected.empty()) << "reference page missing";
+    EXPECT_EQ(RenderHtml(sampleTable()), csExpected);
+}
+
+TEST(WriteHtmlFile, WritesThePageAndReplacesAnOldFile)
+{
+    TempDir dir;
+    const std::string csPath = dir.WriteFile("report.html", "old contents that are longer than nothing");
+    std::string csError;
+    ASSERT_TRUE(WriteHtmlFile(csPath, sampleTable(), csError)) << csError;
+    EXPECT_EQ(ReadWholeFile(csPath), RenderHtml(sampleTable()));
+    EXPECT_TRUE(csError.empty());
+    // The temporary file it wrote through is gone.
+    EXPECT_EQ(filesIn(dir.Path()), std::vector<std::string> { "report.html" });
+    const auto perms = std::filesystem::status(csPath).permissions();
+    EXPECT_NE(perms & std::filesystem::perms::owner_read, std::filesystem::perms::none);
+    EXPECT_NE(perms & std::filesystem::perms::others_read, std::filesystem::perms::none);
+}
+
+TEST(WriteHtmlFile, IntoAMissingFolderFailsWithASentenceNamingThePath)
+{
+    TempDir dir;
+    const std::string csPath = dir / "missing/report.html";
+    std::string csError;
+    EXPECT_FALSE(WriteHtmlFile(csPath, sampleTable(), csError));
+    EXPECT_NE(csError.find(csPath), std::string::npos) << csError;
+    EXPECT_NE(csError.find("No such file or directory"), std::string::npos) << csError;
+    ASSERT_FALSE(csError.empty());
+    EXPECT_EQ(csError.back(), '.');
+    EXPECT_TRUE(filesIn(dir.Path()).empty());
+}
