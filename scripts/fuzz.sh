@@ -19,6 +19,11 @@ if ! command -v clang++ >/dev/null; then
     echo "fuzz.sh: clang++ not found; install it with: apt-get install -y clang libclang-rt-14-dev" >&2
     exit 2
 fi
+runtime=$(clang++ --print-runtime-dir)/libclang_rt.fuzzer-$(uname -m).a
+if [[ ! -e $runtime ]]; then
+    echo "fuzz.sh: libFuzzer is missing ($runtime); install it with: apt-get install -y libclang-rt-14-dev" >&2
+    exit 2
+fi
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DPINDREL_FUZZ=ON -DPINDREL_BUILD_UI=OFF -DPINDREL_BUILD_TESTS=OFF >/dev/null
