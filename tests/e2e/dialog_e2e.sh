@@ -9,6 +9,7 @@
 set -euo pipefail
 
 readonly SKIP=77
+here=$(cd "$(dirname "$0")" && pwd)
 scenario=$1
 pindrel=$2
 report=$3
@@ -25,9 +26,11 @@ xvfb_pid=
 app_pid=
 cleanup()
 {
+    # Runs on every way out, also after a failed kill: never stop half way and leave the server behind.
+    set +e
     [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
+    wait
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,9 +39,10 @@ step() { echo "[${SECONDS}s] $*"; }
 fail()
 {
     echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do
-        [[ -s $log ]] && { echo "--- $log" >&2; cat "$log" >&2; }
-    done
+    if [[ -s $work/pindrel.log ]]; then
+        echo "--- what pindrel printed:" >&2
+        cat "$work/pindrel.log" >&2
+    fi
     exit 1
 }
 
@@ -57,9 +61,9 @@ poll()
 start_xvfb()
 {
     # -displayfd lets the server pick a free display, so parallel tests never collide.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    poll 100 grep -qx '[0-9]\+' "$work/display" || fail "Xvfb did not report a display"
+    poll 100 grep -qx '[0-9]\+' "$work/display" || fail "Xvfb did not report a display: $(tail -n 5 "$work/xvfb.log")"
     export DISPLAY=":$(cat "$work/display")"
     step "Xvfb on $DISPLAY"
 }
@@ -67,11 +71,21 @@ start_xvfb()
 # The program as a user starts it, English, with its settings in the work folder.
 start_pindrel()
 {
-    QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' XDG_CONFIG_HOME="$work/config" \
+    LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' XDG_CONFIG_HOME="$work/config" \
         XDG_RUNTIME_DIR="$work/runtime" "$pindrel" >>"$work/pindrel.log" 2>&1 &
     app_pid=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velkor Pindrel$' | head -n 1) \
-        || fail "the main window did not appear"
+    local deadline=$((SECONDS + 20)) status=0
+    window=
+    while [[ -z $window ]]; do
+        if ! kill -0 "$app_pid" 2>/dev/null; then
+            wait "$app_pid" || status=$?
+            app_pid=
+            fail "pindrel ended with status $status before its window appeared"
+        fi
+        ((SECONDS < deadline)) || fail "the main window did not appear"
+        window=$(xdotool search --onlyvisible --name '^Velkor Pindrel$' | head -n 1) || true
+        [[ -n $window ]] || sleep 0.1
+    done
     focus_main
 }
 
