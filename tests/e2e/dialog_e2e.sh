@@ -71,8 +71,10 @@ start_xvfb()
 # The program as a user starts it, English, with its settings in the work folder.
 start_pindrel()
 {
-    LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' XDG_CONFIG_HOME="$work/config" \
-        XDG_RUNTIME_DIR="$work/runtime" "$pindrel" >>"$work/pindrel.log" 2>&1 &
+    LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+        QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' \
+        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+        "$pindrel" >>"$work/pindrel.log" 2>&1 &
     app_pid=$!
     local deadline=$((SECONDS + 20)) status=0
     window=
