@@ -8,6 +8,7 @@
 #include "ProfileSectionProperty.h"
 #include "SourcePatternProperty.h"
 #include "TempDir.h"
+#include "TextOutProperty.h"
 
 namespace fs = std::filesystem;
 
@@ -44,3 +45,8 @@ TEST(FuzzCorpus, ProfileSectionKeepsItsPromises)
 }
 
 TEST(FuzzCorpus, SourcePatternAgreesWithFnmatch) { replayCorpus("source_pattern", CheckSourcePattern); }
+
+TEST(FuzzCorpus, TextOutIsValidUtf8AndKeepsItsMarkup)
+{
+    replayCorpus("text_out", CheckTextOut);
+}
