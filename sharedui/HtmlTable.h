@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Utf8Text.h"
+
 // Colours laid out 0x00BBGGRR, as the list control's row attributes hold them.
 using COLORREF = std::uint32_t;
 
@@ -36,6 +38,3 @@ struct HtmlTable
 // Writes the page to csPath through a temporary file and a rename, so an existing
 // file is never left half-written. On failure returns false and a sentence for the user.
 [[nodiscard]] bool WriteHtmlFile(const std::string& csPath, const HtmlTable& table, std::string& csError);
-
-// The text as valid UTF-8: each byte of an invalid sequence becomes U+FFFD.
-[[nodiscard]] std::string ToValidUtf8(const std::string& csText);
