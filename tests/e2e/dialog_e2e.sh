@@ -10,6 +10,11 @@ set -euo pipefail
 
 readonly SKIP=77
 here=$(cd "$(dirname "$0")" && pwd)
+# Sanitizer builds: the X11 platform plugin reaches system libraries that keep buffers to the end.
+lsan_options=${LSAN_OPTIONS:-}
+if [[ $lsan_options != *suppressions=* ]]; then
+    lsan_options="suppressions=$here/../sanitizers/lsan.supp${lsan_options:+:$lsan_options}"
+fi
 scenario=$1
 pindrel=$2
 report=$3
@@ -71,8 +76,7 @@ start_xvfb()
 # The program as a user starts it, English, with its settings in the work folder.
 start_pindrel()
 {
-    LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-        QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' \
+    LSAN_OPTIONS=$lsan_options QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' \
         XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
         "$pindrel" >>"$work/pindrel.log" 2>&1 &
     app_pid=$!
