@@ -5,9 +5,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(bash "$root/scripts/build.sh")
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && -x "$build/ui/pindrel" ]]; then
-    exec "$build/ui/pindrel" "$@"
+    if [[ $# -gt 0 ]]; then
+        echo "The dialog takes its directories from its project list; for a report of $* use $build/cli/pindrel-report." >&2
+    fi
+    exec "$build/ui/pindrel"
 fi
 if [[ $# -eq 0 ]]; then
-    set -- "$root"
+    # Pindrel's own sources, not the build tree's generated files.
+    set -- "$root"/engine "$root"/platform "$root"/sharedui "$root"/ui "$root"/projects "$root"/run "$root"/cli
 fi
 exec "$build/cli/pindrel-report" "$@"

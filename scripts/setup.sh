@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev
     xvfb xauth xdotool x11-utils imagemagick
-    fonts-dejavu-core
+    fonts-dejavu-core desktop-file-utils
 )
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)
