@@ -271,7 +271,13 @@ std::string ReplaceSectionInText(
         csOut.append(csBody.substr(nFrom, lineOffset(parsed, blocks[i].nHeader) - nFrom));
         if (i == 0 && !entries.empty())
             appendSection(csOut, csSection, entries, csLineEnd);
-        nKept = blocks[i].nEnd;
+        // Comments and blank lines after the last entry usually introduce what
+        // follows: they stay.
+        nKept = blocks[i].nHeader + 1;
+        for (std::size_t nLine = blocks[i].nHeader + 1; nLine < blocks[i].nEnd; ++nLine) {
+            if (parsed.lines[nLine].kind == LineKind::Entry)
+                nKept = nLine + 1;
+        }
     }
     csOut.append(csBody.substr(lineOffset(parsed, nKept)));
 

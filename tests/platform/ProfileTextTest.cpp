@@ -15,7 +15,7 @@ static void PrintTo(const ProfileEntry& entry, std::ostream* pOut)
     *pOut << testing::PrintToString(entry.csKey) << '=' << testing::PrintToString(entry.csValue);
 }
 
-TEST(ReplaceSectionInText, KeepsEverythingOutsideTheSectionByteForByte)
+TEST(ReplaceSectionInText, KeepsEverythingButTheEntriesByteForByte)
 {
     const std::string csBefore = "\xEF\xBB\xBF; top comment\n"
                                  "orphan=kept\n"
@@ -25,7 +25,7 @@ TEST(ReplaceSectionInText, KeepsEverythingOutsideTheSectionByteForByte)
     const std::string csExpected = "\xEF\xBB\xBF; top comment\n"
                                    "orphan=kept\n"
                                    "[A]\r\nk = v \r\n\r\n"
-                                   "[Projects]\n0=new\n1=two\n"
+                                   "[Projects]\n0=new\n1=two\n; inner comment\ngarbage line\n\n"
                                    "[B]\nx=\"  y  \"\n[unclosed\nlast line without end";
     EXPECT_EQ(ReplaceSectionInText(csBefore, "Projects", { { "0", "new" }, { "1", "two" } }), csExpected);
 }
