@@ -64,7 +64,7 @@ std::vector<RefLine> splitLines(std::string_view csBody)
         if (!csText.empty() && csText.front() == '[' && csText.find(']') != std::string_view::npos) {
             line.bHeader = true;
             line.csName = trimmed(csText.substr(1, csText.find(']') - 1));
-        } else if (!csText.empty() && csText.front() != ';' && csText.front() != '#'
+        } else if (!csText.empty() && csText.front() != ';' && csText.front() != '#' && csText.front() != '['
             && csText.find('=') != std::string_view::npos && !trimmed(csText.substr(0, csText.find('='))).empty()) {
             line.bEntry = true;
         }
@@ -73,9 +73,11 @@ std::vector<RefLine> splitLines(std::string_view csBody)
     return lines;
 }
 
+// A section of that name owns its header and its lines up to its last entry; comments
+// and blank lines after that entry introduce what follows and belong to no section.
 struct SplitText
 {
-    std::string csOutside; // every byte outside the sections named SECTION
+    std::string csOutside; // every byte the sections named SECTION do not own
     std::size_t nSections = 0; // how many such sections there are
     std::size_t nSectionLines = 0;
     std::size_t nSectionEntries = 0;
@@ -88,18 +90,27 @@ SplitText splitAtSection(std::string_view csText)
         split.csOutside = BOM;
         csText.remove_prefix(BOM.size());
     }
-    bool bInside = false;
-    for (const RefLine& line : splitLines(csText)) {
-        if (line.bHeader) {
-            bInside = sameNoCase(line.csName, SECTION);
-            split.nSections += bInside ? 1 : 0;
+    const std::vector<RefLine> lines = splitLines(csText);
+    std::vector<bool> owned(lines.size(), false);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].bHeader || !sameNoCase(lines[i].csName, SECTION))
+            continue;
+        ++split.nSections;
+        std::size_t nLast = i;
+        for (std::size_t k = i + 1; k < lines.size() && !lines[k].bHeader; ++k) {
+            if (lines[k].bEntry)
+                nLast = k;
         }
-        if (!bInside) {
-            split.csOutside.append(line.csRaw);
+        for (std::size_t k = i; k <= nLast; ++k)
+            owned[k] = true;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!owned[i]) {
+            split.csOutside.append(lines[i].csRaw);
             continue;
         }
         ++split.nSectionLines;
-        split.nSectionEntries += line.bEntry ? 1 : 0;
+        split.nSectionEntries += lines[i].bEntry ? 1 : 0;
     }
     return split;
 }

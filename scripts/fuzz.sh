@@ -3,7 +3,7 @@
 #
 #   scripts/fuzz.sh [SECONDS]      seconds per target (default $FUZZ_SECONDS, else 30)
 #
-# FUZZ_TARGETS picks targets (default: all three), FUZZ_TIMEOUT the seconds one input may
+# FUZZ_TARGETS picks targets (default: all four), FUZZ_TIMEOUT the seconds one input may
 # take (default 10), FUZZ_BUILD_DIR the build folder. The committed seeds in
 # fuzz/corpus/<target>/ are only read; what the fuzzer learns goes to
 # <build>/fuzz/corpus-work/<target>/ and crash inputs to <build>/fuzz/artifacts/<target>/.
@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-${FUZZ_SECONDS:-30}}
 timeout=${FUZZ_TIMEOUT:-10}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=${FUZZ_TARGETS:-"line_stream profile_section source_pattern"}
+targets=${FUZZ_TARGETS:-"line_stream profile_section source_pattern text_out"}
 
 if ! command -v clang++ >/dev/null; then
     echo "fuzz.sh: clang++ not found; install it with: apt-get install -y clang libclang-rt-14-dev" >&2
@@ -34,7 +34,7 @@ done
 cmake --build "$build" -j "${FUZZ_JOBS:-2}" --target "${build_targets[@]}" -- --no-print-directory >/dev/null
 
 # Inputs longer than a few pieces are needed to reach the 511-byte cuts and big sections.
-declare -A max_len=([line_stream]=8192 [profile_section]=16384 [source_pattern]=512)
+declare -A max_len=([line_stream]=8192 [profile_section]=16384 [source_pattern]=512 [text_out]=1024)
 failed=()
 for target in $targets; do
     work="$build/fuzz/corpus-work/$target"
