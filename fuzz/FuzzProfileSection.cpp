@@ -18,13 +18,16 @@ void removeScratchFolder()
 
 } // namespace
 
-// The scratch file lives in memory when /dev/shm is there: every input writes it.
+// The scratch file lives in memory when /dev/shm is there: every input writes it. A run
+// that crashes cannot remove it, so fuzz.sh names a folder it removes itself.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const char* pszTmp = std::getenv("TMPDIR");
-    std::string csTemplate = std::filesystem::is_directory("/dev/shm")
-        ? "/dev/shm"
-        : (pszTmp != nullptr && *pszTmp != '\0' ? pszTmp : "/tmp");
+    const char* const pszScratch = std::getenv("PINDREL_FUZZ_SCRATCH");
+    const char* const pszTmp = std::getenv("TMPDIR");
+    std::string csTemplate = pszScratch != nullptr && *pszScratch != '\0' ? pszScratch
+        : std::filesystem::is_directory("/dev/shm")                       ? "/dev/shm"
+        : pszTmp != nullptr && *pszTmp != '\0'                            ? pszTmp
+                                                                          : "/tmp";
     csTemplate += "/pindrel-fuzz-XXXXXX";
     if (::mkdtemp(csTemplate.data()) == nullptr) {
         std::perror("mkdtemp");

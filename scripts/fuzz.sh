@@ -33,6 +33,14 @@ for target in $targets; do
 done
 cmake --build "$build" -j "${FUZZ_JOBS:-2}" --target "${build_targets[@]}" -- --no-print-directory >/dev/null
 
+# fuzz_profile_section writes a scratch INI file for every input; a crashed run cannot
+# remove it, so it lives in a folder removed here.
+scratch_base=/dev/shm
+[[ -d $scratch_base && -w $scratch_base ]] || scratch_base=${TMPDIR:-/tmp}
+scratch=$(mktemp -d "$scratch_base/pindrel-fuzz.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export PINDREL_FUZZ_SCRATCH=$scratch
+
 # Inputs longer than a few pieces are needed to reach the 511-byte cuts and big sections.
 declare -A max_len=([line_stream]=8192 [profile_section]=16384 [source_pattern]=512 [text_out]=1024)
 failed=()
