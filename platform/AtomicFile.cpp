@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -143,6 +144,27 @@ bool copyOwnerAndMode(int nFd, const std::string& csTarget)
     return ::fchmod(nFd, st.st_mode & 07777) == 0;
 }
 
+// Temporary files of saves that were killed before their rename. Only old ones
+// go: a young one may belong to another instance saving right now.
+void removeStaleTemps(const std::string& csFolder, const std::string& csPrefix)
+{
+    constexpr auto STALE_AFTER = std::chrono::minutes(10);
+    constexpr std::size_t SUFFIX_LENGTH = 6; // the XXXXXX of mkostemp
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(csFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string csName = it->path().filename().string();
+        if (csName.size() != csPrefix.size() + SUFFIX_LENGTH || !csName.starts_with(csPrefix))
+            continue;
+        std::error_code ecEntry;
+        if (!it->is_regular_file(ecEntry) || it->is_symlink(ecEntry))
+            continue;
+        const auto modified = it->last_write_time(ecEntry);
+        if (!ecEntry && now - modified > STALE_AFTER)
+            fs::remove(it->path(), ecEntry);
+    }
+}
+
 // Makes the rename itself durable; some file systems cannot sync a folder, and the data is safe either way.
 void syncFolder(const std::string& csFolder)
 {
@@ -224,7 +246,8 @@ ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view cs
     if (ec)
         return failure("Could not create the folder " + quoted(csFolder) + ": " + ec.message() + ".");
 
-    std::string csTemp = csFolder + "/." + fs::path(csTarget).filename().string() + ".XXXXXX";
+    const std::string csTempPrefix = "." + fs::path(csTarget).filename().string() + ".";
+    std::string csTemp = csFolder + "/" + csTempPrefix + "XXXXXX";
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
     if (nFd < 0)
         return fnFail("no temporary file can be created next to it");
@@ -241,5 +264,6 @@ ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view cs
         return fnFail("replacing it failed");
     tempGuard.Release();
     syncFolder(csFolder);
+    removeStaleTemps(csFolder, csTempPrefix);
     return {};
 }

@@ -1,5 +1,6 @@
 #include "PrivateProfile.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -260,4 +261,21 @@ TEST(PrivateProfile, GarbageFileReadsAsNothingAndKeepsItsBytesOnWrite)
     EXPECT_TRUE(GetPrivateProfileKeys(csIni, "Projects").empty());
     ASSERT_TRUE(WritePrivateProfileString(csIni, "Projects", "0", "x"));
     EXPECT_EQ(ReadWholeFile(csIni), csGarbage + "\n[Projects]\n0=x\n");
+}
+
+TEST(PrivateProfile, SaveClearsTemporaryFilesOfKilledSavesButNotFreshOnes)
+{
+    const TempDir dir;
+    const std::string csIni = dir.WriteFile("Pindrel.ini", "[Projects]\n0=old\n");
+    const std::string csStale = dir.WriteFile(".Pindrel.ini.a1B2c3", "[Projects]\n0=half");
+    const std::string csFresh = dir.WriteFile(".Pindrel.ini.Z9y8X7", "[Projects]\n0=in progress");
+    const std::string csOther = dir.WriteFile(".Pindrel.ini.notes", "not ours");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(csStale, old);
+    fs::last_write_time(csOther, old);
+
+    ASSERT_TRUE(ReplacePrivateProfileSection(csIni, "Projects", { { "0", "new" } }));
+    EXPECT_FALSE(fs::exists(csStale));
+    EXPECT_TRUE(fs::exists(csFresh)) << "another instance may be saving";
+    EXPECT_TRUE(fs::exists(csOther)) << "only the names a save makes";
 }
