@@ -28,17 +28,38 @@ int FileHandle::Release() noexcept
 
 namespace {
 
-// Walks a long path component by component with openat, so no single call sees
-// more than one name.
-FileHandle openComponentWise(const std::string& csPath, int nFlags)
+// The directory through which the last long path was opened. A tree is walked
+// depth first, so the next long path usually lies below it: starting there keeps
+// each open a few steps long instead of walking from the root every time.
+struct LongPathAnchor
 {
-    std::size_t nPos = 0;
-    FileHandle dir(::open(csPath.starts_with('/') ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::string csDir;
+    FileHandle dir;
+};
+
+thread_local LongPathAnchor t_anchor;
+
+FileHandle duplicate(const FileHandle& handle)
+{
+    return FileHandle(::fcntl(handle.Get(), F_DUPFD_CLOEXEC, 0));
+}
+
+bool startsBelow(const std::string& csPath, const std::string& csDir)
+{
+    return !csDir.empty() && csPath.size() > csDir.size() && csPath.compare(0, csDir.size(), csDir) == 0
+        && csPath[csDir.size()] == '/';
+}
+
+// Walks a long path component by component with openat from a starting
+// directory, so no single call sees more than one name.
+FileHandle openComponentWise(const std::string& csPath, std::size_t nPos, FileHandle dir, int nFlags)
+{
     if (!dir.IsOpen())
         return {};
     while (nPos < csPath.size()) {
         while (nPos < csPath.size() && csPath[nPos] == '/')
             ++nPos;
+        const std::size_t nStart = nPos;
         const std::size_t nEnd = csPath.find('/', nPos);
         const std::string csName = csPath.substr(nPos, nEnd == std::string::npos ? std::string::npos : nEnd - nPos);
         std::size_t nNext = nEnd == std::string::npos ? csPath.size() : nEnd;
@@ -47,16 +68,32 @@ FileHandle openComponentWise(const std::string& csPath, int nFlags)
         const bool bLast = nNext >= csPath.size();
         if (csName.empty())
             return dir; // the path named a directory with a trailing separator
-        const int nStepFlags = bLast ? nFlags : (O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        FileHandle next(::openat(dir.Get(), csName.c_str(), nStepFlags));
+        if (bLast) {
+            std::size_t nDirEnd = nStart;
+            while (nDirEnd > 1 && csPath[nDirEnd - 1] == '/')
+                --nDirEnd;
+            t_anchor = { csPath.substr(0, nDirEnd), duplicate(dir) };
+            return FileHandle(::openat(dir.Get(), csName.c_str(), nFlags));
+        }
+        FileHandle next(::openat(dir.Get(), csName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!next.IsOpen())
             return {};
-        if (bLast)
-            return next;
         dir = std::move(next);
         nPos = nNext;
     }
     return dir;
+}
+
+FileHandle openLongPath(const std::string& csPath, int nFlags)
+{
+    if (startsBelow(csPath, t_anchor.csDir) && t_anchor.dir.IsOpen()) {
+        FileHandle file = openComponentWise(csPath, t_anchor.csDir.size(), duplicate(t_anchor.dir), nFlags);
+        if (file.IsOpen())
+            return file;
+    }
+    // No anchor, or it no longer leads there: from the root (or the working folder).
+    FileHandle start(::open(csPath.starts_with('/') ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return openComponentWise(csPath, 0, std::move(start), nFlags);
 }
 
 } // namespace
@@ -66,5 +103,5 @@ FileHandle OpenPath(const std::string& csPath, int nFlags)
     FileHandle file(::open(csPath.c_str(), nFlags | O_CLOEXEC));
     if (file.IsOpen() || errno != ENAMETOOLONG)
         return file;
-    return openComponentWise(csPath, nFlags | O_CLOEXEC);
+    return openLongPath(csPath, nFlags | O_CLOEXEC);
 }
