@@ -1,22 +1,14 @@
 #include "CLvCoolDlg.h"
 
-#include <QEvent>
 #include <QFontMetrics>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QShortcutEvent>
-#include <QTableWidget>
 #include <QTimerEvent>
 
 #include "AppResources.h"
 #include "ByteText.h"
+#include "DialogControls.h"
 #include "DialogTemplate.h"
 #include "DlgPaint.h"
 #include "StringTable.h"
@@ -26,93 +18,6 @@ namespace {
 QString fromTemplate(const std::string& csText)
 {
     return QString::fromUtf8(csText.data(), static_cast<qsizetype>(csText.size()));
-}
-
-// A group box's mnemonic moves the focus to the next control in tab order, as a
-// label's does; the group box itself holds no children to give it to.
-class GroupMnemonicFilter : public QObject
-{
-public:
-    GroupMnemonicFilter(QWidget* pTarget, QObject* pParent)
-        : QObject(pParent)
-        , m_pTarget(pTarget)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
-    {
-        if (pEvent->type() == QEvent::Shortcut && m_pTarget != nullptr) {
-            m_pTarget->setFocus(Qt::ShortcutFocusReason);
-            return true;
-        }
-        return QObject::eventFilter(pWatched, pEvent);
-    }
-
-private:
-    QWidget* m_pTarget;
-};
-
-// An Alt+letter that reaches the edit matched no enabled mnemonic (Calc during a
-// run, Delete with no entry selected): it is a missed command, not text to insert.
-class DialogEdit : public QLineEdit
-{
-public:
-    using QLineEdit::QLineEdit;
-
-protected:
-    void keyPressEvent(QKeyEvent* pEvent) override
-    {
-        const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
-        if (modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::ControlModifier)
-            && !pEvent->text().isEmpty() && pEvent->text().front().isPrint()) {
-            pEvent->ignore();
-            return;
-        }
-        QLineEdit::keyPressEvent(pEvent);
-    }
-};
-
-QWidget* createControl(const DlgItemTemplate& item, QWidget* pParent)
-{
-    const QString csText = fromTemplate(item.csText);
-    switch (item.controlClass) {
-    case DlgControlClass::Static: {
-        if (csText.isEmpty() && item.bBorder) {
-            auto* const pFrame = new QFrame(pParent);
-            pFrame->setFrameShape(QFrame::Box);
-            pFrame->setFrameShadow(QFrame::Sunken);
-            return pFrame;
-        }
-        auto* const pLabel = new QLabel(csText, pParent);
-        pLabel->setWordWrap(csText.contains('\n') || item.cy > 12);
-        pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return pLabel;
-    }
-    case DlgControlClass::GroupBox: return new QGroupBox(csText, pParent);
-    case DlgControlClass::PushButton:
-    case DlgControlClass::DefPushButton: {
-        auto* const pButton = new QPushButton(csText, pParent);
-        pButton->setDefault(item.controlClass == DlgControlClass::DefPushButton);
-        return pButton;
-    }
-    case DlgControlClass::Edit: return new DialogEdit(pParent);
-    case DlgControlClass::ListBox: {
-        auto* const pList = new QListWidget(pParent);
-        pList->setSelectionMode(QAbstractItemView::MultiSelection);
-        pList->setSortingEnabled(false);
-        pList->setUniformItemSizes(true);
-        return pList;
-    }
-    case DlgControlClass::ListView: return new QTableWidget(pParent);
-    case DlgControlClass::Progress: {
-        auto* const pBar = new QProgressBar(pParent);
-        pBar->setTextVisible(false);
-        pBar->setValue(0);
-        return pBar;
-    }
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -146,7 +51,7 @@ void CLvCoolDlg::BuildFromTemplate(const DialogTemplate& dlgTemplate)
     std::vector<std::pair<QWidget*, std::size_t>> mnemonicOwners;
     for (std::size_t i = 0; i < dlgTemplate.items.size(); ++i) {
         const DlgItemTemplate& item = dlgTemplate.items[i];
-        QWidget* const pControl = createControl(item, this);
+        QWidget* const pControl = CreateDialogControl(item, this);
         if (pControl == nullptr)
             continue;
         pControl->setObjectName(QString::fromLatin1(item.pszName));
@@ -170,10 +75,7 @@ void CLvCoolDlg::BuildFromTemplate(const DialogTemplate& dlgTemplate)
             if (dlgTemplate.items[j].bTabStop)
                 pNext = findChild<QWidget*>(QString::fromLatin1(dlgTemplate.items[j].pszName));
         }
-        if (auto* const pLabel = qobject_cast<QLabel*>(pOwner))
-            pLabel->setBuddy(pNext);
-        else
-            pOwner->installEventFilter(new GroupMnemonicFilter(pNext, pOwner));
+        SetMnemonicTarget(pOwner, pNext);
     }
     setFixedSize(DluToPixelsX(dlgTemplate.cx), DluToPixelsY(dlgTemplate.cy));
     setWindowIcon(AppIcon());
