@@ -200,7 +200,7 @@ TEST(HostileTree, FilesVanishingOrChangingAfterCollectionAreSkipped)
 }
 
 // A file that grows while it is counted is read up to the size it had when opened: the
-// count ends, and it is a whole number of the lines that were there by then.
+// count ends, and it holds the lines that were there by then.
 TEST(HostileTree, FileGrowingOrShrinkingWhileCountedEndsConsistently)
 {
     const Watchdog watchdog(120);
@@ -234,12 +234,17 @@ TEST(HostileTree, FileGrowingOrShrinkingWhileCountedEndsConsistently)
     };
     ASSERT_EQ(::stat(csPath.c_str(), &st), 0);
     const std::int64_t nFinalLines = st.st_size / static_cast<std::int64_t>(csLine.size());
+    // The size seen at open may fall inside a write, on a page boundary: the last
+    // line can then be a cut piece of one, counted as what it is.
+    const auto nLineSize = static_cast<std::int64_t>(csLine.size());
     for (const LineCounters& c : counts) {
         EXPECT_GE(c.nTotalLines, 100000);
         EXPECT_LE(c.nTotalLines, nFinalLines);
-        EXPECT_EQ(c.nTotalChars, c.nTotalLines * static_cast<std::int64_t>(csLine.size())) << testing::PrintToString(c);
-        EXPECT_EQ(c.nCodeOnlyLines, c.nTotalLines);
-        EXPECT_EQ(c.nCodeChars, c.nTotalChars);
+        EXPECT_LE(c.nTotalChars, c.nTotalLines * nLineSize) << testing::PrintToString(c);
+        EXPECT_GT(c.nTotalChars, (c.nTotalLines - 1) * nLineSize) << testing::PrintToString(c);
+        EXPECT_LE(c.nEmptyLines, 1);
+        EXPECT_EQ(c.nCodeOnlyLines + c.nEmptyLines, c.nTotalLines);
+        EXPECT_TRUE(linesAddUp(c)) << testing::PrintToString(c);
     }
 
     // Cut short and refilled under the reader: it stops where the file ends and never
