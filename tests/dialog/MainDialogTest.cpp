@@ -18,6 +18,7 @@
 
 #include "AppResources.h"
 #include "CAttribute.h"
+#include "CounterPrinting.h"
 #include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
 #include "LineCounters.h"
@@ -87,36 +88,12 @@ Texts germanTexts()
     return texts;
 }
 
-// The counters of a run over 100 lines: 80 code lines of which 50 without a comment, 40 lines with a
-// comment (10 of them comment-only), 10 empty, 2 000 code characters out of 3 000.
-LineCounters exampleCounters()
-{
-    LineCounters counters;
-    counters.nTotalLines = 100;
-    counters.nCommentLines = 40;
-    counters.nCodeLines = 80;
-    counters.nCodeOnlyLines = 50;
-    counters.nEmptyLines = 10;
-    counters.nCodeChars = 2000;
-    counters.nTotalChars = 3000;
-    return counters;
-}
-
 std::size_t countOf(const std::string& csText, const std::string& csPart)
 {
     std::size_t nCount = 0;
     for (std::size_t nAt = csText.find(csPart); nAt != std::string::npos; nAt = csText.find(csPart, nAt + 1))
         ++nCount;
     return nCount;
-}
-
-std::vector<std::string> filesIn(const std::string& csFolder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(csFolder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The main dialog's scale for pixel sizes chosen for the classic dialog font.
@@ -305,7 +282,7 @@ TEST_F(MainDialogTest, TabVisitsTheControlsInTemplateOrder)
 {
     // One selected project and a typed directory: every command is enabled, so Tab reaches them all.
     OpenDialogWith({ "/src/a" });
-    g_lineCounters = exampleCounters();
+    g_lineCounters = ExampleRunCounters();
     m_pDlg->FillResults(); // a list with rows must still let Tab go on
     Activate();
     TypeDirectory("/src/b");
@@ -394,7 +371,7 @@ TEST_F(MainDialogTest, UnreadableStoredLayoutGivesTheDefaults)
 TEST_F(MainDialogTest, FillResultsWritesTheEightRowReport)
 {
     OpenDialog();
-    g_lineCounters = exampleCounters();
+    g_lineCounters = ExampleRunCounters();
     m_pDlg->FillResults();
     m_pDlg->FillResults(); // a second report replaces the first
     const std::vector<std::vector<std::string>> expected = {
@@ -414,7 +391,7 @@ TEST_F(MainDialogTest, FillResultsWritesTheEightRowReport)
 TEST_F(MainDialogTest, HtmlExportWritesTheReportToTheChosenFile)
 {
     OpenDialog();
-    g_lineCounters = exampleCounters();
+    g_lineCounters = ExampleRunCounters();
     m_pDlg->FillResults();
     const std::string csPath = m_sources / "report.html";
     AnswerSaveDialogWith(csPath);
@@ -447,12 +424,12 @@ TEST_F(MainDialogTest, HtmlExportBeforeAnyRunHasTheColumnsAndNoRows)
 TEST_F(MainDialogTest, CancelledHtmlExportWritesNothing)
 {
     OpenDialog();
-    g_lineCounters = exampleCounters();
+    g_lineCounters = ExampleRunCounters();
     m_pDlg->FillResults();
     AnswerSaveDialogWith(std::nullopt);
     Button("IDC_HTML_EXPORT")->click();
     EXPECT_EQ(m_nSaveDialogs, 1);
-    EXPECT_TRUE(filesIn(m_sources.Path()).empty());
+    EXPECT_TRUE(FolderNames(m_sources.Path()).empty());
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), REPORT_ROW_COUNT);
 }
@@ -462,7 +439,7 @@ TEST_F(MainDialogTest, HtmlExportUsesTheNameAsTyped)
     OpenDialog();
     AnswerSaveDialogWith(m_sources / "report");
     Button("IDC_HTML_EXPORT")->click();
-    EXPECT_EQ(filesIn(m_sources.Path()), Entries { "report" });
+    EXPECT_EQ(FolderNames(m_sources.Path()), Entries { "report" });
 }
 
 TEST_F(MainDialogTest, HtmlExportThatCannotBeWrittenShowsOneWarning)
@@ -475,7 +452,7 @@ TEST_F(MainDialogTest, HtmlExportThatCannotBeWrittenShowsOneWarning)
     EXPECT_EQ(m_messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(m_messages[0].csTitle, "Warning message");
     EXPECT_NE(m_messages[0].csText.find(csPath), std::string::npos) << m_messages[0].csText;
-    EXPECT_TRUE(filesIn(m_sources.Path()).empty());
+    EXPECT_TRUE(FolderNames(m_sources.Path()).empty());
 }
 
 TEST(CLineCountDlgIcon, IconicIconIsCentredTruncatingTowardZero)

@@ -66,7 +66,8 @@ poll()
 start_xvfb()
 {
     # -displayfd lets the server pick a free display, so parallel tests never collide.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    # -noreset: a server resetting after its last client left refuses the next one for a moment.
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     poll 100 grep -qx '[0-9]\+' "$work/display" || fail "Xvfb did not report a display: $(tail -n 5 "$work/xvfb.log")"
     export DISPLAY=":$(cat "$work/display")"

@@ -2,22 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-LineCounters exampleCounters()
-{
-    LineCounters c;
-    c.nTotalLines = 100;
-    c.nCodeLines = 80;
-    c.nCodeOnlyLines = 50;
-    c.nCommentLines = 40;
-    c.nEmptyLines = 10;
-    c.nCodeChars = 2000;
-    c.nTotalChars = 3000;
-    return c;
-}
-
-} // namespace
+#include "CounterPrinting.h"
 
 TEST(BuildReport, ExampleCountersGiveTheWholeTable)
 {
@@ -31,14 +16,14 @@ TEST(BuildReport, ExampleCountersGiveTheWholeTable)
         { "# characters / code line", "", "25", "", "" },
         { "% of code characters / # characters", "", "", "66", "" },
     } };
-    const Report report = BuildReport(exampleCounters());
+    const Report report = BuildReport(ExampleRunCounters());
     for (int nRow = 0; nRow < REPORT_ROW_COUNT; ++nRow)
         EXPECT_EQ(report[nRow], expected[nRow]) << "row " << nRow;
 }
 
 TEST(BuildReport, QuotientsArePaddedToTwoAndNeverCut)
 {
-    LineCounters c = exampleCounters();
+    LineCounters c = ExampleRunCounters();
     c.nEmptyLines = 7; // 7 %
     c.nCodeLines = 100;
     c.nCommentLines = 125; // 125 % of the code lines

@@ -96,21 +96,6 @@ bool WriteFileAt(int dirFd, const std::string& csName, std::string_view csConten
     return ::close(fd) == 0 && bOk;
 }
 
-std::vector<std::string> FolderNames(const std::string& csFolder)
-{
-    std::vector<std::string> names;
-    DIR* const pDir = ::opendir(csFolder.c_str());
-    if (pDir == nullptr)
-        return names;
-    while (const dirent* pEntry = ::readdir(pDir)) {
-        if (std::strcmp(pEntry->d_name, ".") != 0 && std::strcmp(pEntry->d_name, "..") != 0)
-            names.emplace_back(pEntry->d_name);
-    }
-    ::closedir(pDir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 Watchdog::Watchdog(unsigned nSeconds) { ::alarm(nSeconds); }
 
 Watchdog::~Watchdog() { ::alarm(0); }

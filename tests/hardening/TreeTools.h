@@ -32,9 +32,6 @@ private:
 // Creates (or truncates) the file name in the open directory dirFd with the given bytes.
 bool WriteFileAt(int dirFd, const std::string& csName, std::string_view csContent);
 
-// Names in a folder, sorted, without "." and "..".
-[[nodiscard]] std::vector<std::string> FolderNames(const std::string& csFolder);
-
 // Ends the process with SIGALRM when a test runs longer than it may: a hang becomes a
 // failure that names the test instead of a silent wait for the ctest timeout.
 class Watchdog

@@ -19,15 +19,6 @@ namespace {
 
 const std::string OTHER_SECTIONS = "[lvResults]\n; widths\nwidth0=120\n";
 
-// Names in a folder, to see that no temporary file is left behind.
-std::vector<std::string> folderNames(const std::string& csFolder)
-{
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(csFolder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 // Whether permission bits bind this process (they do not for root).
 bool permissionsBind(const TempDir& dir)
 {
@@ -115,7 +106,7 @@ TEST(PrivateProfile, CreatesFileAndFoldersOnlyWhenThereIsSomethingToStore)
     ASSERT_TRUE(status) << status.csError;
     EXPECT_EQ(ReadWholeFile(csIni), "[Projects]\n0=x\n");
     EXPECT_EQ(fs::status(csIni).permissions(), fs::perms(0640));
-    EXPECT_EQ(folderNames(dir / "config/Pindrel"), std::vector<std::string> { "Pindrel.ini" });
+    EXPECT_EQ(FolderNames(dir / "config/Pindrel"), std::vector<std::string> { "Pindrel.ini" });
 }
 
 TEST(PrivateProfile, ExistingFileKeepsItsPermissionBits)
@@ -176,7 +167,7 @@ TEST(PrivateProfile, UnreadableOrUnreachableFileIsNeverOverwritten)
     EXPECT_FALSE(ErasePrivateProfileSection(dir / "folder.ini", "Projects"));
     EXPECT_EQ(ReadWholeFile(csAsFolder), "keep");
     EXPECT_EQ(ReadWholeFile(dir / "plain"), "keep");
-    EXPECT_EQ(folderNames(dir.Path()).size(), 2u);
+    EXPECT_EQ(FolderNames(dir.Path()).size(), 2u);
 }
 
 TEST(PrivateProfile, ReadOnlyFileOrFolderFailsAndStaysIntact)
@@ -193,7 +184,7 @@ TEST(PrivateProfile, ReadOnlyFileOrFolderFailsAndStaysIntact)
         EXPECT_FALSE(status);
         EXPECT_NE(status.csError.find(dir / "ro"), std::string::npos) << status.csError;
         EXPECT_EQ(ReadWholeFile(csIni), OTHER_SECTIONS);
-        EXPECT_EQ(folderNames(dir / "ro"), std::vector<std::string> { "Pindrel.ini" });
+        EXPECT_EQ(FolderNames(dir / "ro"), std::vector<std::string> { "Pindrel.ini" });
     }
 }
 
@@ -224,7 +215,7 @@ TEST_P(ProfileWriteFault, LeavesTheOldContentAndNoTemporaryFile)
     EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
     EXPECT_EQ(steps.back(), GetParam());
     EXPECT_EQ(ReadWholeFile(csIni), "[Projects]\n0=old\n" + OTHER_SECTIONS);
-    EXPECT_EQ(folderNames(dir.Path()), std::vector<std::string> { "Pindrel.ini" });
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string> { "Pindrel.ini" });
 
     // Unhooked again, the same write goes through every step.
     ASSERT_TRUE(ReplacePrivateProfileSection(csIni, "Projects", { { "0", "new" } }));

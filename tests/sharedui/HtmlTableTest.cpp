@@ -30,15 +30,6 @@ HtmlTable sampleTable()
     return table;
 }
 
-std::vector<std::string> filesIn(const std::string& csFolder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(csFolder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 } // namespace
 
 struct Utf8Case
@@ -158,7 +149,7 @@ TEST(WriteHtmlFile, WritesThePageAndReplacesAnOldFile)
     EXPECT_EQ(ReadWholeFile(csPath), RenderHtml(sampleTable()));
     EXPECT_TRUE(csError.empty());
     // The temporary file it wrote through is gone.
-    EXPECT_EQ(filesIn(dir.Path()), std::vector<std::string> { "report.html" });
+    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string> { "report.html" });
     const auto perms = std::filesystem::status(csPath).permissions();
     EXPECT_NE(perms & std::filesystem::perms::owner_read, std::filesystem::perms::none);
     EXPECT_NE(perms & std::filesystem::perms::others_read, std::filesystem::perms::none);
@@ -174,5 +165,5 @@ TEST(WriteHtmlFile, IntoAMissingFolderFailsWithASentenceNamingThePath)
     EXPECT_NE(csError.find("No such file or directory"), std::string::npos) << csError;
     ASSERT_FALSE(csError.empty());
     EXPECT_EQ(csError.back(), '.');
-    EXPECT_TRUE(filesIn(dir.Path()).empty());
+    EXPECT_TRUE(FolderNames(dir.Path()).empty());
 }

@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +50,16 @@ std::string TempDir::MakeDir(std::string_view csRelative) const
     const std::string csPath = *this / csRelative;
     fs::create_directories(csPath);
     return csPath;
+}
+
+std::vector<std::string> FolderNames(const std::string& csFolder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(csFolder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string ReadWholeFile(const std::string& csPath)

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A fresh directory under $TMPDIR, removed with everything in it on destruction.
 class TempDir
@@ -27,3 +28,6 @@ private:
 
 // Reads a whole file; empty when it cannot be read.
 [[nodiscard]] std::string ReadWholeFile(const std::string& csPath);
+
+// The names in a folder, sorted; empty when it cannot be read.
+[[nodiscard]] std::vector<std::string> FolderNames(const std::string& csFolder);
