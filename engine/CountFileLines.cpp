@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileHandle.h"
+#include "OpenPath.h"
 #include "LineCountingStream.h"
 #include "ProjectFileLists.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <sys/stat.h>
 
-#include "FileHandle.h"
+#include "OpenPath.h"
 
 namespace {
 

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+#include "AsciiText.h"
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+namespace {
 
 const char* findByte(const char* p, std::size_t n, char c)
 {
@@ -111,7 +108,7 @@ void LineCountingStream::ClassifyPiece(const char* pPiece, std::size_t nSize, bo
     m_counters.nTotalChars += len;
 
     std::size_t nLead = 0;
-    while (nLead < nLen && isBlank(pPiece[nLead]))
+    while (nLead < nLen && IsBlank(pPiece[nLead]))
         ++nLead;
     // The blank test assumes the last character is the line feed: blanks plus any
     // one character make an empty line.

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FileHandle.h"
 #include "ProfileFaults.h"
 
 namespace fs = std::filesystem;
@@ -20,31 +21,6 @@ namespace {
 
 // Linux allows 40 links in one path resolution; follow as many.
 constexpr int MAX_LINK_HOPS = 40;
-
-// Owns an open file descriptor.
-class UniqueFd
-{
-public:
-    explicit UniqueFd(int nFd) noexcept
-        : m_nFd(nFd)
-    {
-    }
-    ~UniqueFd()
-    {
-        if (m_nFd >= 0)
-            ::close(m_nFd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    [[nodiscard]] int Get() const { return m_nFd; }
-    [[nodiscard]] bool IsOpen() const { return m_nFd >= 0; }
-    // Closes now and tells whether that worked: a failed close can mean lost data.
-    [[nodiscard]] bool Close() { return ::close(std::exchange(m_nFd, -1)) == 0; }
-
-private:
-    int m_nFd;
-};
 
 // Removes a temporary file unless it has been renamed into place.
 class TempFileGuard
@@ -168,7 +144,7 @@ void removeStaleTemps(const std::string& csFolder, const std::string& csPrefix)
 // Makes the rename itself durable; some file systems cannot sync a folder, and the data is safe either way.
 void syncFolder(const std::string& csFolder)
 {
-    const UniqueFd folder(::open(csFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileHandle folder(::open(csFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.IsOpen())
         static_cast<void>(::fsync(folder.Get()));
 }
@@ -179,7 +155,7 @@ FileText ReadFileText(const std::string& csPath)
 {
     FileText result;
     // Non-blocking, so that a FIFO in the file's place cannot hang the open.
-    const UniqueFd file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileHandle file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.IsOpen()) {
         // With a file for a folder on the way, the file cannot exist either.
         const int nError = errno;
@@ -251,7 +227,7 @@ ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view cs
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
     if (nFd < 0)
         return fnFail("no temporary file can be created next to it");
-    UniqueFd temp(nFd);
+    FileHandle temp(nFd);
     TempFileGuard tempGuard(csTemp);
 
     if (!copyOwnerAndMode(temp.Get(), csTarget) || !writeAll(temp.Get(), csContent))

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "AsciiText.h"
+
 namespace {
 
 constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
@@ -39,28 +41,13 @@ struct SectionBlock
     std::size_t nEnd = 0;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view trimBlanks(std::string_view cs)
 {
-    while (!cs.empty() && isBlank(cs.front()))
+    while (!cs.empty() && IsBlank(cs.front()))
         cs.remove_prefix(1);
-    while (!cs.empty() && isBlank(cs.back()))
+    while (!cs.empty() && IsBlank(cs.back()))
         cs.remove_suffix(1);
     return cs;
-}
-
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsNoCase(std::string_view csA, std::string_view csB)
-{
-    if (csA.size() != csB.size())
-        return false;
-    for (std::size_t i = 0; i < csA.size(); ++i) {
-        if (asciiLower(csA[i]) != asciiLower(csB[i]))
-            return false;
-    }
-    return true;
 }
 
 void classifyLine(std::string_view csContent, ProfileLine& line)
@@ -122,7 +109,7 @@ std::vector<SectionBlock> findSections(const ParsedText& parsed, std::string_vie
             continue;
         if (bInside)
             blocks.back().nEnd = i;
-        bInside = equalsNoCase(parsed.lines[i].csName, csSection);
+        bInside = EqualsNoCaseAscii(parsed.lines[i].csName, csSection);
         if (bInside)
             blocks.push_back({ i, parsed.lines.size() });
     }
@@ -180,7 +167,7 @@ std::size_t findKeyLine(const ParsedText& parsed, const SectionBlock& block, std
 {
     for (std::size_t i = block.nHeader + 1; i < block.nEnd; ++i) {
         const ProfileLine& line = parsed.lines[i];
-        if (line.kind == LineKind::Entry && equalsNoCase(line.csName, csKey))
+        if (line.kind == LineKind::Entry && EqualsNoCaseAscii(line.csName, csKey))
             return i;
     }
     return block.nEnd;
@@ -195,20 +182,20 @@ bool IsStorableProfileValue(std::string_view csValue)
 
 bool IsStorableProfileKey(std::string_view csKey)
 {
-    return !csKey.empty() && !isBlank(csKey.front()) && !isBlank(csKey.back()) && csKey.front() != ';'
+    return !csKey.empty() && !IsBlank(csKey.front()) && !IsBlank(csKey.back()) && csKey.front() != ';'
         && csKey.front() != '#' && csKey.find_first_of(KEY_FORBIDDEN) == std::string_view::npos;
 }
 
 bool IsStorableProfileSection(std::string_view csSection)
 {
-    return !csSection.empty() && !isBlank(csSection.front()) && !isBlank(csSection.back())
+    return !csSection.empty() && !IsBlank(csSection.front()) && !IsBlank(csSection.back())
         && csSection.find_first_of(SECTION_FORBIDDEN) == std::string_view::npos;
 }
 
 std::string EncodeProfileValue(std::string_view csValue)
 {
     const bool bQuote = !csValue.empty()
-        && (isBlank(csValue.front()) || isBlank(csValue.back())
+        && (IsBlank(csValue.front()) || IsBlank(csValue.back())
             || (csValue.size() >= 2 && csValue.front() == '"' && csValue.back() == '"'));
     if (!bQuote)
         return std::string(csValue);

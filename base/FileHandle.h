@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 // Owns a POSIX file descriptor and closes it.
 class FileHandle
 {
@@ -16,12 +14,11 @@ public:
 
     [[nodiscard]] int Get() const { return m_fd; }
     [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
+    // Gives the descriptor up without closing it.
     int Release() noexcept;
+    // Closes now and tells whether that worked: a failed close can mean lost data.
+    [[nodiscard]] bool Close() noexcept;
 
 private:
     int m_fd = -1;
 };
-
-// Opens a path of any length: a path the kernel refuses as too long is opened one
-// directory at a time. Returns a closed handle on failure, with errno set.
-[[nodiscard]] FileHandle OpenPath(const std::string& csPath, int nFlags);
