@@ -104,5 +104,4 @@ private:
     bool AcceptEntryText(const std::string& csText);
 
     bool m_bRunPending = false;
-    bool m_bStoreFailureShown = false;
 };

@@ -1,6 +1,7 @@
 // Project list: the "Projects" section of the INI file and the commands that edit the list box.
 #include "DialogFixture.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -421,7 +422,7 @@ TEST_F(ProjectList, CorruptedFileLoadsEmptyAndStaysUntilTheListIsStored)
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/new" }));
 }
 
-TEST_F(ProjectList, UnwritableFileWarnsOncePerSessionAndKeepsTheList)
+TEST_F(ProjectList, UnwritableFileWarnsOnEveryStoreAndKeepsTheList)
 {
     // The INI file's folder is a regular file: nothing can be read or created below it.
     m_config.WriteFile("Pindrel", "a file, not a folder");
@@ -437,9 +438,11 @@ TEST_F(ProjectList, UnwritableFileWarnsOncePerSessionAndKeepsTheList)
     EXPECT_EQ(m_messages[0].csText.rfind("The project list could not be stored.\n", 0), 0U) << m_messages[0].csText;
     EXPECT_NE(m_messages[0].csText.find(IniPath()), std::string::npos) << "the message names the file";
 
-    m_pDlg->SaveProjects();
+    Button("IDC_CALC")->click();
     CloseDialog(IDOK);
-    EXPECT_EQ(m_messages.size(), 1U);
+    const auto nStoreWarnings = std::count_if(m_messages.begin(), m_messages.end(),
+        [](const auto& message) { return message.csText.starts_with("The project list could not be stored."); });
+    EXPECT_EQ(nStoreWarnings, 3) << "Calc and Close each report their failed store";
 }
 
 TEST_F(ProjectList, FailedReplacementKeepsTheOldFileAndTheListBox)
@@ -463,7 +466,7 @@ TEST_F(ProjectList, FailedReplacementKeepsTheOldFileAndTheListBox)
         m_pDlg->SaveProjects();
     }
     EXPECT_EQ(StoredSection(), numbered({ "/src/old", "/src/new" }));
-    EXPECT_EQ(m_messages.size(), 1U) << "the warning comes once per session";
+    EXPECT_EQ(m_messages.size(), 2U);
 }
 
 TEST_F(ProjectList, EscapeLosesUnsavedChangesAndCloseKeepsThem)
