@@ -72,6 +72,18 @@ TEST_F(ProjectList, LoadsKeysInFileOrderAndSavesThemBackNumberedFromZero)
     EXPECT_EQ(ReadIni(), "[Projects]\n0=five\n1=two\n2=ex\n");
 }
 
+TEST_F(ProjectList, EverySectionOfTheNameLoadsAndIsStoredAsOneWhereTheFirstStood)
+{
+    WriteIni("; mine\n[Projects]\n0=a\n[Other]\nk=v\n; kept\n[projects]\n0=b\n1=c\n; tail\n");
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "a", "b", "c" }));
+
+    CloseDialog(IDOK);
+    // Closing also stores the results list's layout, after all this.
+    const std::string csExpected = "; mine\n[Projects]\n0=a\n1=b\n2=c\n[Other]\nk=v\n; kept\n; tail\n";
+    EXPECT_EQ(ReadIni().substr(0, csExpected.size()), csExpected);
+}
+
 TEST_F(ProjectList, EmptyIdenticalAndBidonValuesAreEntriesLikeAnyOther)
 {
     WriteIni("[Projects]\n0=\n1=same\n2=Bidon!\n3=same\n4=\n");
@@ -334,6 +346,7 @@ TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
         " \"quoted inside blanks\" ",
         "a \"middle\" b",
         "\"",
+        "\"\"",
         "Bidon!",
         "x=y=z",
         "[Projects]",
