@@ -299,11 +299,34 @@ TEST_F(ProjectList, ClickingASingleEntryCopiesItIntoTheEdit)
     ClickProject(2);
     EXPECT_EQ(ProjectSelection(), (Selection { false, true, false }));
     EXPECT_EQ(DirectoryText(), "/src/b");
+    ClickProject(1);
+    EXPECT_EQ(DirectoryText(), "/src/b") << "deselecting the last entry copies nothing";
+    ClickProject(1);
 
     // Selecting, editing and pressing Update is how an entry is renamed.
     TypeDirectory("/src/renamed");
     Button("IDC_UPDATE")->click();
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/c", "/src/renamed" }));
+}
+
+TEST_F(ProjectList, PressAndDragTogglesOnlyThePressedEntry)
+{
+    OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
+    SetSelection({ false, false, true });
+    TypeDirectory("typed");
+    QListWidget* const pList = m_pDlg->m_lbProjects;
+    const auto centre = [pList](int nIndex) { return pList->visualItemRect(pList->item(nIndex)).center(); };
+
+    QTest::mousePress(pList->viewport(), Qt::LeftButton, Qt::NoModifier, centre(0));
+    QTest::mouseMove(pList->viewport(), centre(1));
+    QTest::mouseMove(pList->viewport(), centre(2));
+    QTest::mouseRelease(pList->viewport(), Qt::LeftButton, Qt::NoModifier, centre(2));
+    EXPECT_EQ(ProjectSelection(), (Selection { true, false, true }));
+    EXPECT_EQ(DirectoryText(), "typed");
+
+    pList->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(pList, Qt::Key_Space);
+    EXPECT_EQ(ProjectSelection(), (Selection { true, true, true })) << "Space toggles the current entry";
 }
 
 TEST_F(ProjectList, BrowseCancelEmptiesTheEditAndAChoiceFillsIt)
