@@ -6,18 +6,23 @@
 #include <map>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QLibraryInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
 #include "AppResources.h"
 #include "CAttribute.h"
+#include "CLineCountApp.h"
 #include "CounterPrinting.h"
 #include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
@@ -454,6 +459,57 @@ TEST_F(MainDialogTest, HtmlExportThatCannotBeWrittenShowsOneWarning)
     EXPECT_EQ(m_messages[0].csText,
         "The HTML export failed.\nCannot write \"" + csPath + "\": No such file or directory.");
     EXPECT_TRUE(FolderNames(m_sources.Path()).empty());
+}
+
+// The language follows LANG alone, as read at start-up: each language runs in a fresh copy
+// of this program, and nothing in it is overridden.
+TEST(CLineCountApp, OwnMessagesAndQtButtonsFollowLang)
+{
+    struct Case
+    {
+        const char* pszLang;
+        const char* pszQm;
+        const char* pszWarningTitle;
+        const char* pszCancel;
+    };
+    const Case cases[] = {
+        { "fr_FR.UTF-8", "qtbase_fr.qm", "Message d'avertissement", "Annuler" },
+        { "de_DE.UTF-8", "qtbase_de.qm", "Warnmeldung", "Abbrechen" },
+        { "C", "", "Warning message", "Cancel" },
+    };
+    const QByteArray csChild = qgetenv("PINDREL_TEST_LANG_CASE");
+    if (!csChild.isEmpty()) {
+        const Case& c = cases[csChild.toInt()];
+        CLineCountApp app;
+        CLineCountApp::ConfigureSharedLibrary();
+        const bool bQtLoaded = app.LoadQtTranslations();
+        EXPECT_EQ(LoadString(IDS_TITLE_WARNING), c.pszWarningTitle);
+        // Without Qt's translations installed only Pindrel's own texts can follow.
+        const QString csTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (*c.pszQm == '\0' || QFile::exists(csTranslations + "/" + c.pszQm)) {
+            EXPECT_TRUE(bQtLoaded);
+            const QDialogButtonBox box(QDialogButtonBox::Cancel);
+            EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().toStdString(), c.pszCancel);
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].pszLang);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* pszName : { "LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LANGUAGE" })
+            env.remove(QString::fromLatin1(pszName));
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(cases[i].pszLang));
+        env.insert(QStringLiteral("PINDREL_TEST_LANG_CASE"), QString::number(i));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+            { QStringLiteral("--gtest_filter=CLineCountApp.OwnMessagesAndQtButtonsFollowLang") });
+        ASSERT_TRUE(child.waitForFinished(-1));
+        const std::string csOutput = child.readAll().toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << csOutput;
+        EXPECT_NE(csOutput.find("[  PASSED  ] 1 test."), std::string::npos) << csOutput;
+    }
 }
 
 TEST(CLineCountDlgIcon, IconicIconIsCentredTruncatingTowardZero)
