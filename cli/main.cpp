@@ -1,5 +1,6 @@
 // pindrel-report: the counting engine's report for directories named on the command line.
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
@@ -10,9 +11,12 @@
 #include "HtmlExport.h"
 #include "ParallelCount.h"
 #include "ProgressBar.h"
+#include "ProjectFileLists.h"
 #include "ProjectCollection.h"
 #include "ReportArguments.h"
+#include "ReportComparison.h"
 #include "ReportFormatters.h"
+#include "ReportTime.h"
 
 namespace {
 
@@ -32,38 +36,76 @@ int failUsage(const std::string& csProblem)
     return std::fwrite(csText.data(), 1, csText.size(), stdout) == csText.size() && std::fflush(stdout) == 0;
 }
 
-LineCounters countFiles(const std::vector<const std::string*>& files)
+// The collected projects with their own files, as a run of the dialog holds them.
+std::vector<ProjectRun> collectProjects(const std::vector<std::string>& directories)
+{
+    std::vector<ProjectRun> projects;
+    const std::vector<CollectedProject> collected = CollectProjects(directories);
+    for (std::size_t i = 0; i < collected.size(); ++i)
+        projects.push_back({ collected[i].csDirectory, ProjectFileLists[i], {}, 0 });
+    return projects;
+}
+
+// Fills each project's counters; the total is their sum.
+LineCounters countProjects(std::vector<ProjectRun>& projects, std::size_t nFiles)
 {
     std::optional<ProgressBar> progress;
     if (::isatty(STDERR_FILENO))
-        progress.emplace(stderr, files.size());
-    return CountFilesInParallel(files, DefaultThreadCount(), [&progress](std::size_t nDone) {
-        if (progress)
-            progress->Update(nDone);
-    });
+        progress.emplace(stderr, nFiles);
+    LineCounters total;
+    std::size_t nBefore = 0;
+    for (ProjectRun& project : projects) {
+        std::vector<const std::string*> files;
+        for (const std::string& csPath : project.files)
+            files.push_back(&csPath);
+        project.counters = CountFilesInParallel(files, DefaultThreadCount(), [&](std::size_t nDone) {
+            if (progress)
+                progress->Update(nBefore + nDone);
+        });
+        nBefore += files.size();
+        total += project.counters;
+    }
+    return total;
 }
 
 int runReport(const ReportArguments& arguments)
 {
+    // Everything that can make the run pointless is checked before counting.
+    std::optional<SavedReport> before;
+    if (arguments.csComparePath) {
+        SavedReportLoad load = LoadSavedReport(*arguments.csComparePath);
+        if (!load.Ok()) {
+            std::fprintf(stderr, "pindrel-report: %s\n", load.csError.c_str());
+            return EXIT_USAGE;
+        }
+        before = std::move(load.report);
+    }
+    std::string csError;
+    const std::optional<std::time_t> time = ReportTime(csError);
+    if (!time) {
+        std::fprintf(stderr, "pindrel-report: %s\n", csError.c_str());
+        return EXIT_USAGE;
+    }
+
     ReportSummary summary;
-    summary.projects = CollectProjects(arguments.directories);
-    const std::vector<const std::string*> files = CollectedFiles(summary.projects.size());
-    summary.nFiles = files.size();
-    if (files.empty()) {
+    summary.projects = collectProjects(arguments.directories);
+    for (const ProjectRun& project : summary.projects)
+        summary.nFiles += project.files.size();
+    if (summary.nFiles == 0) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(NO_VALID_FILES_MESSAGE.size()), NO_VALID_FILES_MESSAGE.data());
         return EXIT_NO_FILES;
     }
-    summary.counters = countFiles(files);
+    summary.counters = countProjects(summary.projects, summary.nFiles);
     summary.report = BuildReport(summary.counters);
 
     if (arguments.csHtmlPath) {
-        std::string csError;
-        if (!WriteHtmlReport(*arguments.csHtmlPath, summary.report, csError)) {
+        if (!WriteHtmlReport(*arguments.csHtmlPath, summary, arguments.bByProject, FormatPageDate(*time), csError)) {
             std::fprintf(stderr, "pindrel-report: %s\n", csError.c_str());
             return EXIT_OUTPUT_FAILED;
         }
     }
-    if (!writeStdout(FormatReport(arguments.format, summary))) {
+    const ReportOptions options { arguments.bByProject, FormatIsoUtc(*time), before ? &*before : nullptr };
+    if (!writeStdout(FormatReport(arguments.format, summary, options))) {
         std::perror("pindrel-report: cannot write the report");
         return EXIT_OUTPUT_FAILED;
     }
