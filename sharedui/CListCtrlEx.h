@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
     // Nonzero turns on full-row selection. Returns the previous setting.
     int SetFullRowSel(int bFullRow);
 
+    // The selected rows, or every row when none is selected, as lines of
+    // tab-separated cells after a line of headings, in display order.
+    [[nodiscard]] std::string CopyText() const;
+    // Puts CopyText on the clipboard; Ctrl+C and the list's context menu call it.
+    void Copy() const;
+
     // The list as it stands, in display order, with the row colours.
     [[nodiscard]] HtmlTable ToHtmlTable() const;
     // Writes the list as a standalone HTML page. False, with a sentence for the
@@ -55,6 +62,8 @@ public:
 
 private:
     QTableWidget* m_pTable = nullptr;
+    // Points back at this list while it lives; the table's copy handler holds it too.
+    std::shared_ptr<const CListCtrlEx*> m_ppSelf = std::make_shared<const CListCtrlEx*>(this);
     std::string m_csIniPath;
     std::string m_csKey;
 };

@@ -56,14 +56,16 @@ constexpr const char* PAGE_STYLE
       ".ring .track { stroke: #e6e6e6; }\n"
       ".ring text { fill: currentColor; font-size: 5px; text-anchor: middle; }\n"
       ".legend { list-style: none; margin: 0; padding: 0; }\n"
-      ".legend li { margin: 0.25em 0; }\n"
-      ".swatch { font-size: 14pt; line-height: 1; vertical-align: -0.15em; margin-right: 0.3em; }\n"
-      ".num { display: inline-block; min-width: 5em; text-align: right; }\n"
+      ".legend li { display: grid; grid-template-columns: 1.5em 11em 5em 5em; align-items: baseline; "
+      "margin: 0.25em 0; }\n"
+      ".swatch { font-size: 14pt; line-height: 1; }\n"
+      ".num { text-align: right; }\n"
       ".shares { list-style: none; margin: 0; padding: 0; }\n"
       ".shares li { display: grid; grid-template-columns: minmax(10em, max-content) 12em auto; gap: 1em; "
       "align-items: center; margin: 0.2em 0; }\n"
       ".bar { width: 12em; height: 0.8em; }\n"
       ".bar .track { fill: #e6e6e6; }\n"
+      ".sections { display: flex; flex-wrap: wrap; gap: 0 2em; }\n"
       "@media (prefers-color-scheme: dark) {\n"
       "  body { color: #e6e6e6; background: #1c1c1c; }\n"
       "  th { background: #3a3a3a; color: #e6e6e6; }\n"
@@ -105,7 +107,37 @@ std::string shareText(std::int64_t nPart, std::int64_t nWhole)
     return formatNumber("%.1f", percentOf(nPart, nWhole)) + " %";
 }
 
-void appendTable(std::string& out, const HtmlTable& table, const std::vector<std::vector<std::string>>& rows);
+void appendTable(std::string& out, const HtmlTable& table, const std::vector<std::vector<std::string>>& rows)
+{
+    out += "<table>\n<tr>";
+    for (const HtmlColumn& column : table.columns) {
+        out += "<th style=\"text-align: ";
+        out += alignOf(column);
+        out += "; min-width: " + std::to_string(column.nWidth) + "px\">";
+        appendEscaped(out, column.csHeading);
+        out += "</th>";
+    }
+    out += "</tr>\n";
+    for (std::size_t nRow = 0; nRow < rows.size(); ++nRow) {
+        out += "<tr";
+        if (!table.rowColors.empty()) {
+            const HtmlRowColors& colors = table.rowColors[nRow % table.rowColors.size()];
+            out += " style=\"color: " + cssColor(colors.crFore) + "; background: " + cssColor(colors.crBack) + "\"";
+        }
+        out += ">";
+        const std::vector<std::string>& cells = rows[nRow];
+        for (std::size_t nCol = 0; nCol < table.columns.size(); ++nCol) {
+            out += "<td style=\"text-align: ";
+            out += alignOf(table.columns[nCol]);
+            out += "\">";
+            if (nCol < cells.size())
+                appendEscaped(out, cells[nCol]);
+            out += "</td>";
+        }
+        out += "</tr>\n";
+    }
+    out += "</table>\n";
+}
 
 void appendHeader(std::string& out, const HtmlPage& page)
 {
@@ -167,10 +199,10 @@ void appendOverview(std::string& out, const std::vector<HtmlSlice>& slices)
     for (std::size_t i = 0; i < slices.size(); ++i) {
         out += "<li><span class=\"swatch\" style=\"color: ";
         out += SLICE_COLORS[i % SLICE_COLORS.size()];
-        out += "\" aria-hidden=\"true\">\xE2\x96\xA0</span>";
+        out += "\" aria-hidden=\"true\">\xE2\x96\xA0</span><span>";
         appendEscaped(out, slices[i].csLabel);
-        out += " <span class=\"num\">" + std::to_string(slices[i].nCount) + "</span> "
-            + shareText(slices[i].nCount, nTotal) + "</li>\n";
+        out += "</span><span class=\"num\">" + std::to_string(slices[i].nCount) + "</span><span class=\"num\">"
+            + shareText(slices[i].nCount, nTotal) + "</span></li>\n";
     }
     out += "</ul>\n</div>\n";
 }
@@ -195,7 +227,7 @@ void appendSections(std::string& out, const HtmlTable& table)
         appendEscaped(out, page.csShareUnit);
         out += " (" + std::to_string(section.nShare) + ")</span></li>\n";
     }
-    out += "</ul>\n";
+    out += "</ul>\n<div class=\"sections\">\n";
     for (const HtmlSection& section : page.sections) {
         out += "<section>\n<h3 class=\"dir\">";
         appendEscaped(out, section.csTitle);
@@ -203,38 +235,7 @@ void appendSections(std::string& out, const HtmlTable& table)
         appendTable(out, table, section.rows);
         out += "</section>\n";
     }
-}
-
-void appendTable(std::string& out, const HtmlTable& table, const std::vector<std::vector<std::string>>& rows)
-{
-    out += "<table>\n<tr>";
-    for (const HtmlColumn& column : table.columns) {
-        out += "<th style=\"text-align: ";
-        out += alignOf(column);
-        out += "; min-width: " + std::to_string(column.nWidth) + "px\">";
-        appendEscaped(out, column.csHeading);
-        out += "</th>";
-    }
-    out += "</tr>\n";
-    for (std::size_t nRow = 0; nRow < rows.size(); ++nRow) {
-        out += "<tr";
-        if (!table.rowColors.empty()) {
-            const HtmlRowColors& colors = table.rowColors[nRow % table.rowColors.size()];
-            out += " style=\"color: " + cssColor(colors.crFore) + "; background: " + cssColor(colors.crBack) + "\"";
-        }
-        out += ">";
-        const std::vector<std::string>& cells = rows[nRow];
-        for (std::size_t nCol = 0; nCol < table.columns.size(); ++nCol) {
-            out += "<td style=\"text-align: ";
-            out += alignOf(table.columns[nCol]);
-            out += "\">";
-            if (nCol < cells.size())
-                appendEscaped(out, cells[nCol]);
-            out += "</td>";
-        }
-        out += "</tr>\n";
-    }
-    out += "</table>\n";
+    out += "</div>\n";
 }
 
 } // namespace
