@@ -32,6 +32,11 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
         { { "--html=", "d" }, "--html needs a file name" },
         { { "--html", "a", "--html=b", "d" }, "--html can be given only once" },
         { { "--csv", "d" }, "unknown option '--csv'" },
+        { { "--by-project", "--json", "--compare", "old.json", "--html=p.html", "d" }, "" },
+        { { "d", "--compare" }, "--compare needs a file name" },
+        { { "--compare=", "d" }, "--compare needs a file name" },
+        { { "--compare=a", "--compare", "b", "d" }, "--compare can be given only once" },
+        { { "--tsv", "--compare", "old.json", "d" }, "--compare works with the text and --json outputs, not --tsv" },
         { std::vector<std::string>(MAX_PROJECTS, "d"), "" },
         { std::vector<std::string>(MAX_PROJECTS + 1, "d"),
             "too many directories (501): one report takes at most 500 projects" },
@@ -43,6 +48,9 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
     EXPECT_EQ(arguments.format, OutputFormat::Tsv);
     EXPECT_EQ(arguments.directories, (std::vector<std::string> { "a", "-b" }));
     EXPECT_EQ(arguments.csHtmlPath, "x.html");
+    const ReportArguments compare = ParseReportArguments({ "--by-project", "--compare=o.json", "d" }).arguments;
+    EXPECT_TRUE(compare.bByProject);
+    EXPECT_EQ(compare.csComparePath, "o.json");
 }
 
 TEST(AppendJsonString, EscapesControlsAndReplacesEachBadByte)
