@@ -143,7 +143,8 @@ std::vector<ProjectComparison> CompareProjects(
         if (!candidates.empty()) {
             comparison.pBefore = candidates.back();
             candidates.pop_back();
-            comparison.change = sameCounts(project, *comparison.pBefore) ? ProjectChange::Unchanged : ProjectChange::Changed;
+            comparison.change
+                = sameCounts(project, *comparison.pBefore) ? ProjectChange::Unchanged : ProjectChange::Changed;
         }
         comparisons.push_back(std::move(comparison));
     }

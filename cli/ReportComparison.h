@@ -59,8 +59,7 @@ struct SavedReportLoad
 // The same check over text already read; csName names it in the error.
 [[nodiscard]] SavedReportLoad ParseSavedReport(const std::string& csText, const std::string& csName);
 
-enum class ProjectChange
-{
+enum class ProjectChange {
     Added,
     Removed,
     Changed,
@@ -73,7 +72,7 @@ struct ProjectComparison
 {
     std::string csDirectory;
     ProjectChange change = ProjectChange::Unchanged;
-    const ProjectRun* pNow = nullptr;     // null when removed
+    const ProjectRun* pNow = nullptr; // null when removed
     const SavedProject* pBefore = nullptr; // null when added
 };
 

@@ -306,7 +306,8 @@ std::string FormatComparisonText(const ReportSummary& summary, const ReportOptio
     for (const CounterField& field : COUNTER_FIELDS) {
         const std::int64_t nBefore = before.counters.*field.pMember;
         const std::int64_t nNow = summary.counters.*field.pMember;
-        counters.push_back({ field.pszName, std::to_string(nBefore), std::to_string(nNow), SignedText(nNow - nBefore) });
+        counters.push_back(
+            { field.pszName, std::to_string(nBefore), std::to_string(nNow), SignedText(nNow - nBefore) });
     }
     csOut += formatAligned(counters, { ColumnAlignment::Left, right, right, right });
 
@@ -318,7 +319,8 @@ std::string FormatComparisonText(const ReportSummary& summary, const ReportOptio
         std::string csLabel = row[0];
         if (!row[COMMENT_COLUMN].empty())
             csLabel += " (" + row[COMMENT_COLUMN] + ")";
-        percents.push_back({ csLabel, percentOrDash(reportBefore[nRow][PERCENT_COLUMN]), percentOrDash(row[PERCENT_COLUMN]) });
+        percents.push_back(
+            { csLabel, percentOrDash(reportBefore[nRow][PERCENT_COLUMN]), percentOrDash(row[PERCENT_COLUMN]) });
     }
     csOut += formatAligned(percents, { ColumnAlignment::Left, right, right });
     if (options.bByProject) {

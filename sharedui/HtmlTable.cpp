@@ -183,7 +183,8 @@ void appendRing(std::string& out, const std::vector<HtmlSlice>& slices, std::int
         }
         dStart += dPercent;
     }
-    out += "<text x=\"21\" y=\"21\">" + std::to_string(nTotal) + "</text>\n<text x=\"21\" y=\"27\">lines</text>\n</svg>\n";
+    out += "<text x=\"21\" y=\"21\">" + std::to_string(nTotal)
+        + "</text>\n<text x=\"21\" y=\"27\">lines</text>\n</svg>\n";
 }
 
 void appendOverview(std::string& out, const std::vector<HtmlSlice>& slices)

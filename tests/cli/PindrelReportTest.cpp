@@ -217,13 +217,14 @@ TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
     const std::string csPage = ReadWholeFile(csHtml);
     EXPECT_EQ(csPage.rfind("<!DOCTYPE html>", 0), 0u);
     // app: 11 lines, of which 1 comment only, 1 code with a comment, 7 code only, 2 empty.
-    for (const std::string& csPart : { std::string("<th style=\"text-align: right; min-width: 67px\"># Lines </th>"),
-             std::string("<td style=\"text-align: left\">Code &amp; comments</td>"), std::string("background: #ffffbf"),
-             std::string("background: #fffff5"), "1 project: <span class=\"dir\">" + m_dir / "app" + "</span>",
-             std::string("<span>Comment only</span><span class=\"num\">1</span><span class=\"num\">9.1 %</span>"),
-             std::string("<span>Code with a comment</span><span class=\"num\">1</span><span class=\"num\">9.1 %</span>"),
-             std::string("<span>Code only</span><span class=\"num\">7</span><span class=\"num\">63.6 %</span>"),
-             std::string("<span>Empty</span><span class=\"num\">2</span><span class=\"num\">18.2 %</span>") })
+    for (const std::string& csPart :
+        { std::string("<th style=\"text-align: right; min-width: 67px\"># Lines </th>"),
+            std::string("<td style=\"text-align: left\">Code &amp; comments</td>"), std::string("background: #ffffbf"),
+            std::string("background: #fffff5"), "1 project: <span class=\"dir\">" + m_dir / "app" + "</span>",
+            std::string("<span>Comment only</span><span class=\"num\">1</span><span class=\"num\">9.1 %</span>"),
+            std::string("<span>Code with a comment</span><span class=\"num\">1</span><span class=\"num\">9.1 %</span>"),
+            std::string("<span>Code only</span><span class=\"num\">7</span><span class=\"num\">63.6 %</span>"),
+            std::string("<span>Empty</span><span class=\"num\">2</span><span class=\"num\">18.2 %</span>") })
         EXPECT_NE(csPage.find(csPart), std::string::npos) << csPart << "\n" << csPage;
     // Every TSV cell of the table stands in the page too.
     std::size_t nStart = 0;
@@ -298,7 +299,8 @@ TEST_F(PindrelReport, CompareGivesTheExactChangesSinceASavedReport)
 
     const std::string csText = runReport({ "--by-project", "--compare", csOld, csApp, csExtra }).csOut;
     for (const std::string& csLine : { std::string("\nCompared with the report of 2026-11-30T00:53:20Z:\n"),
-             std::string("\nfiles                5    6      +1\n"), std::string("\nnCodeChars         652  636     -16\n"),
+             std::string("\nfiles                5    6      +1\n"),
+             std::string("\nnCodeChars         652  636     -16\n"),
              "\nremoved      0      -1      0      -1  " + csLib + "\n" })
         EXPECT_NE(csText.find(csLine), std::string::npos) << csLine << "\n" << csText;
 }

@@ -360,7 +360,8 @@ TEST_F(CListCtrlExTest, CopyPutsTheSelectedOrAllRowsOnTheClipboard)
     ASSERT_EQ(m_table.contextMenuPolicy(), Qt::ActionsContextMenu);
     ASSERT_EQ(m_table.actions().size(), 1);
     m_table.actions().front()->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "Results\t# Lines \nCode & comments\t80\n# lines\t100\n");
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text().toStdString(), "Results\t# Lines \nCode & comments\t80\n# lines\t100\n");
 }
 
 TEST_F(CListCtrlExTest, SaveWritesThePageOrSaysWhyNot)
