@@ -139,16 +139,24 @@ void appendTable(std::string& out, const HtmlTable& table, const std::vector<std
     out += "</table>\n";
 }
 
+// Empty elements would be dropped by validators with a warning: only what has text is written.
 void appendHeader(std::string& out, const HtmlPage& page)
 {
-    out += "<header>\n<h1>";
-    appendEscaped(out, page.csHeading);
-    out += "</h1>\n<p class=\"meta\">";
-    appendEscaped(out, page.csDate);
-    if (!page.projects.empty()) {
-        if (!page.csDate.empty())
+    if (page.csHeading.empty() && page.csDate.empty() && page.projects.empty())
+        return;
+    out += "<header>\n";
+    if (!page.csHeading.empty()) {
+        out += "<h1>";
+        appendEscaped(out, page.csHeading);
+        out += "</h1>\n";
+    }
+    if (!page.csDate.empty() || !page.projects.empty()) {
+        out += "<p class=\"meta\">";
+        appendEscaped(out, page.csDate);
+        if (!page.csDate.empty() && !page.projects.empty())
             out += " \xE2\x80\x94 ";
-        out += std::to_string(page.projects.size()) + (page.projects.size() == 1 ? " project: " : " projects: ");
+        if (!page.projects.empty())
+            out += std::to_string(page.projects.size()) + (page.projects.size() == 1 ? " project: " : " projects: ");
         for (std::size_t i = 0; i < page.projects.size(); ++i) {
             if (i > 0)
                 out += ", ";
@@ -156,8 +164,9 @@ void appendHeader(std::string& out, const HtmlPage& page)
             appendEscaped(out, page.projects[i]);
             out += "</span>";
         }
+        out += "</p>\n";
     }
-    out += "</p>\n</header>\n";
+    out += "</header>\n";
 }
 
 void appendRing(std::string& out, const std::vector<HtmlSlice>& slices, std::int64_t nTotal)
@@ -250,7 +259,9 @@ std::string RenderHtml(const HtmlTable& table)
 {
     const bool bPage = !table.page.IsEmpty();
     std::string out;
-    out += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n";
+    // The page's own words are English whatever the dialog's language.
+    out += bPage ? "<!DOCTYPE html>\n<html lang=\"en\">\n" : "<!DOCTYPE html>\n<html>\n";
+    out += "<head>\n<meta charset=\"utf-8\">\n";
     if (bPage)
         out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     out += "<title>";
