@@ -104,7 +104,7 @@ std::string FormatJson(const ReportSummary& summary)
         csOut += i > 0 ? ",\n    " : "\n    ";
         csOut += "{\"directory\": ";
         AppendJsonString(csOut, summary.projects[i].csDirectory);
-        csOut += ", \"files\": " + std::to_string(summary.projects[i].nFiles) + "}";
+        csOut += ", \"files\": " + std::to_string(summary.projects[i].files.size()) + "}";
     }
     csOut += summary.projects.empty() ? "],\n" : "\n  ],\n";
 

@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "LineCounters.h"
-#include "ProjectCollection.h"
+#include "ProjectRun.h"
 #include "ReportArguments.h"
 #include "StatisticsReport.h"
 
 // Everything one report run produced, as the formatters need it.
 struct ReportSummary
 {
-    std::vector<CollectedProject> projects;
+    std::vector<ProjectRun> projects;
     std::size_t nFiles = 0;
     LineCounters counters;
     Report report;

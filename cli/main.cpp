@@ -9,6 +9,7 @@
 #include "CollectSourceFiles.h"
 #include "HtmlExport.h"
 #include "ParallelCount.h"
+#include "ProjectCounting.h"
 #include "ProgressBar.h"
 #include "ProjectCollection.h"
 #include "ReportArguments.h"
@@ -32,28 +33,33 @@ int failUsage(const std::string& csProblem)
     return std::fwrite(csText.data(), 1, csText.size(), stdout) == csText.size() && std::fflush(stdout) == 0;
 }
 
-LineCounters countFiles(const std::vector<const std::string*>& files)
+// Collects and counts every project; a terminal sees a progress bar meanwhile.
+LineCounters collectAndCount(std::vector<ProjectRun>& projects)
 {
     std::optional<ProgressBar> progress;
     if (::isatty(STDERR_FILENO))
-        progress.emplace(stderr, files.size());
-    return CountFilesInParallel(files, DefaultThreadCount(), [&progress](std::size_t nDone) {
-        if (progress)
+        progress.emplace(stderr, 0);
+    return CollectAndCountProjects(projects, DefaultThreadCount(), [&progress](std::size_t nDone, std::size_t nKnown) {
+        if (progress) {
+            progress->SetTotal(nKnown);
             progress->Update(nDone);
+        }
     });
 }
 
 int runReport(const ReportArguments& arguments)
 {
     ReportSummary summary;
-    summary.projects = CollectProjects(arguments.directories);
-    const std::vector<const std::string*> files = CollectedFiles(summary.projects.size());
-    summary.nFiles = files.size();
-    if (files.empty()) {
+    summary.projects = ProjectsOf(arguments.directories);
+    summary.counters = collectAndCount(summary.projects);
+    for (const std::string& csMessage : ListErrorMessages(summary.projects))
+        std::fprintf(stderr, "%s\n", csMessage.c_str());
+    for (const ProjectRun& project : summary.projects)
+        summary.nFiles += project.files.size();
+    if (summary.nFiles == 0) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(NO_VALID_FILES_MESSAGE.size()), NO_VALID_FILES_MESSAGE.data());
         return EXIT_NO_FILES;
     }
-    summary.counters = countFiles(files);
     summary.report = BuildReport(summary.counters);
 
     if (arguments.csHtmlPath) {
