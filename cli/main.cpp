@@ -10,8 +10,8 @@
 #include "CollectSourceFiles.h"
 #include "HtmlExport.h"
 #include "ParallelCount.h"
+#include "ProjectCounting.h"
 #include "ProgressBar.h"
-#include "ProjectFileLists.h"
 #include "ProjectCollection.h"
 #include "ReportArguments.h"
 #include "ReportComparison.h"
@@ -36,36 +36,18 @@ int failUsage(const std::string& csProblem)
     return std::fwrite(csText.data(), 1, csText.size(), stdout) == csText.size() && std::fflush(stdout) == 0;
 }
 
-// The collected projects with their own files, as a run of the dialog holds them.
-std::vector<ProjectRun> collectProjects(const std::vector<std::string>& directories)
-{
-    std::vector<ProjectRun> projects;
-    const std::vector<CollectedProject> collected = CollectProjects(directories);
-    for (std::size_t i = 0; i < collected.size(); ++i)
-        projects.push_back({ collected[i].csDirectory, ProjectFileLists[i], {}, 0 });
-    return projects;
-}
-
-// Fills each project's counters; the total is their sum.
-LineCounters countProjects(std::vector<ProjectRun>& projects, std::size_t nFiles)
+// Collects and counts every project; a terminal sees a progress bar meanwhile.
+LineCounters collectAndCount(std::vector<ProjectRun>& projects)
 {
     std::optional<ProgressBar> progress;
     if (::isatty(STDERR_FILENO))
-        progress.emplace(stderr, nFiles);
-    LineCounters total;
-    std::size_t nBefore = 0;
-    for (ProjectRun& project : projects) {
-        std::vector<const std::string*> files;
-        for (const std::string& csPath : project.files)
-            files.push_back(&csPath);
-        project.counters = CountFilesInParallel(files, DefaultThreadCount(), [&](std::size_t nDone) {
-            if (progress)
-                progress->Update(nBefore + nDone);
-        });
-        nBefore += files.size();
-        total += project.counters;
-    }
-    return total;
+        progress.emplace(stderr, 0);
+    return CollectAndCountProjects(projects, DefaultThreadCount(), [&progress](std::size_t nDone, std::size_t nKnown) {
+        if (progress) {
+            progress->SetTotal(nKnown);
+            progress->Update(nDone);
+        }
+    });
 }
 
 int runReport(const ReportArguments& arguments)
@@ -88,14 +70,16 @@ int runReport(const ReportArguments& arguments)
     }
 
     ReportSummary summary;
-    summary.projects = collectProjects(arguments.directories);
+    summary.projects = ProjectsOf(arguments.directories);
+    summary.counters = collectAndCount(summary.projects);
+    for (const std::string& csMessage : ListErrorMessages(summary.projects))
+        std::fprintf(stderr, "%s\n", csMessage.c_str());
     for (const ProjectRun& project : summary.projects)
         summary.nFiles += project.files.size();
     if (summary.nFiles == 0) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(NO_VALID_FILES_MESSAGE.size()), NO_VALID_FILES_MESSAGE.data());
         return EXIT_NO_FILES;
     }
-    summary.counters = countProjects(summary.projects, summary.nFiles);
     summary.report = BuildReport(summary.counters);
 
     if (arguments.csHtmlPath) {

@@ -67,8 +67,7 @@ bool CLineCountDlg::CollectSelectedProjects()
         m_anSelIndex[nPos] = anSelected[nPos];
         const std::string csDir = ListBoxGetText(m_lbProjects, m_anSelIndex[nPos]);
         // The run's first collection clears the counters and every file list.
-        m_anFileCount[nPos] = CollectSourceFiles(i, csDir, "h*", i == 0);
-        m_anFileCount[nPos] += CollectSourceFiles(i, csDir, "c*", false);
+        m_anFileCount[nPos] = CollectProjectSourceFiles(i, csDir, i == 0);
         nTotal += m_anFileCount[nPos];
     }
     m_nTotalFiles = static_cast<int>(std::min<std::int64_t>(nTotal, std::numeric_limits<int>::max()));
