@@ -373,10 +373,13 @@ void CListCtrlEx::Copy() const
         pClipboard->setText(FromBytes(CopyText()));
 }
 
+void CListCtrlEx::SetHtmlPage(HtmlPage page) { m_htmlPage = std::move(page); }
+
 HtmlTable CListCtrlEx::ToHtmlTable() const
 {
     HtmlTable table;
     table.csTitle = GlobalVarsForDll::csSoftName;
+    table.page = m_htmlPage;
     for (const CAttribute* pAttribute : m_apAttributes)
         table.rowColors.push_back({ pAttribute->GetForeColor(), pAttribute->GetBackColor() });
     if (m_pTable == nullptr)

@@ -51,7 +51,9 @@ public:
     // Puts CopyText on the clipboard; Ctrl+C and the list's context menu call it.
     void Copy() const;
 
-    // The list as it stands, in display order, with the row colours.
+    // What the HTML page shows around the list: heading, chart, sections.
+    void SetHtmlPage(HtmlPage page);
+    // The list as it stands, in display order, with the row colours and the page.
     [[nodiscard]] HtmlTable ToHtmlTable() const;
     // Writes the list as a standalone HTML page. False, with a sentence for the
     // user in csError, when the file cannot be written.
@@ -66,4 +68,5 @@ private:
     std::shared_ptr<const CListCtrlEx*> m_ppSelf = std::make_shared<const CListCtrlEx*>(this);
     std::string m_csIniPath;
     std::string m_csKey;
+    HtmlPage m_htmlPage;
 };

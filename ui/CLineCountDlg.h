@@ -76,8 +76,6 @@ public:
     int m_nSelCount = 0;
     int m_nTotalFiles = 0;
     std::array<int, MAX_PROJECTS> m_anSelIndex {};
-    // What the HTML page shows around the results list: the directories counted, when, and the chart.
-    HtmlPage m_resultsPage;
 
     CListCtrlEx m_lvResults;
     CProgressCtrl m_progressProject;

@@ -9,7 +9,6 @@
 #include "ByteText.h"
 #include "CAttribute.h"
 #include "GlobalVarsForDll.h"
-#include "HtmlTable.h"
 #include "LineCounters.h"
 #include "LineKinds.h"
 #include "Resource.h"
@@ -68,13 +67,15 @@ void CLineCountDlg::FillResults()
                 m_lvResults.SetItemText(nRow, nCol, csCell.c_str());
         }
     }
-    m_resultsPage = HtmlPage {};
-    m_resultsPage.csHeading = "Pindrel report";
-    m_resultsPage.csDate = ToBytes(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
+    // The page exported later shows this run: its directories, its date and its chart.
+    HtmlPage page;
+    page.csHeading = "Pindrel report";
+    page.csDate = ToBytes(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
     for (int i = 0; i < m_nSelCount; ++i)
-        m_resultsPage.projects.push_back(ListBoxGetText(m_lbProjects, m_anSelIndex[static_cast<std::size_t>(i)]));
+        page.projects.push_back(ListBoxGetText(m_lbProjects, m_anSelIndex[static_cast<std::size_t>(i)]));
     for (const LineKind& kind : SplitLineKinds(g_lineCounters))
-        m_resultsPage.slices.push_back({ kind.pszLabel, kind.nLines });
+        page.slices.push_back({ kind.pszLabel, kind.nLines });
+    m_lvResults.SetHtmlPage(std::move(page));
 }
 
 void CLineCountDlg::OnHtmlExport()
@@ -82,11 +83,8 @@ void CLineCountDlg::OnHtmlExport()
     const std::optional<std::string> csPath = m_fnAskSavePath ? m_fnAskSavePath() : askHtmlSavePath();
     if (!csPath)
         return;
-    // The list as it stands; once a run has filled it, with the page around it.
-    HtmlTable table = m_lvResults.ToHtmlTable();
-    table.page = m_resultsPage;
     std::string csError;
-    if (!WriteHtmlFile(*csPath, table, csError))
+    if (!m_lvResults.Save(*csPath, 1, &csError))
         ShowMessage(IDS_EXPORT_FAILED, MessageIcon::Warning, { csError });
 }
 
