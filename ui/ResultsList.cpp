@@ -71,8 +71,7 @@ void CLineCountDlg::FillResults()
     HtmlPage page;
     page.csHeading = "Pindrel report";
     page.csDate = ToBytes(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
-    for (int i = 0; i < m_nSelCount; ++i)
-        page.projects.push_back(ListBoxGetText(m_lbProjects, m_anSelIndex[static_cast<std::size_t>(i)]));
+    page.projects = m_runDirectories;
     for (const LineKind& kind : SplitLineKinds(g_lineCounters))
         page.slices.push_back({ kind.pszLabel, kind.nLines });
     m_lvResults.SetHtmlPage(std::move(page));
