@@ -179,14 +179,14 @@ void appendProjectComparison(std::string& csOut, const ProjectComparison& compar
     AppendJsonString(csOut, comparison.csDirectory);
     csOut += ", \"status\": \"";
     csOut += ProjectChangeName(comparison.change);
-    csOut += "\",\n      \"before\": ";
+    csOut += "\",\n        \"before\": ";
     const SavedProject* const pBefore = comparison.pBefore;
     const LineCounters* const pBeforeCounters = pBefore != nullptr && pBefore->counters ? &*pBefore->counters : nullptr;
     if (pBefore == nullptr)
         csOut += "null";
     else
         appendFilesAndCounters(csOut, fileCount(pBefore->nFiles), pBeforeCounters);
-    csOut += ",\n      \"change\": ";
+    csOut += ",\n        \"change\": ";
     // What is absent on one side counts as zero there; unknown old counters give no change.
     const LineCounters nothing;
     const LineCounters& now = comparison.pNow != nullptr ? comparison.pNow->counters : nothing;
