@@ -1,10 +1,26 @@
 #!/usr/bin/env bash
-# Times pindrel-report against `wc -l` and cloc over the same C/C++ files, warm
-# cache, and prints the times and the ratios cloc/pindrel and pindrel/wc.
-# Usage: bench/run.sh [DIRECTORY]   (default /usr/include, made large with Boost and Qt headers)
+# Measures pindrel-report on real-sized work, warm cache, and prints figures only:
+#   - /usr/include (made large with the Boost and Qt headers) and the unpacked
+#     Debian linux-source-6.1 tree, each against `wc -l` over the same files, in
+#     paired rounds (the commands of one round run back to back), as medians;
+#     the speed-up of all threads over one; two `wc -l` over half the list each,
+#     in parallel, as the two-core reference; peak memory; cloc on /usr/include;
+#   - the times that tests used to bound: 100,000 files in one directory,
+#     5,000 nested levels, a 2 GiB sparse file, and one counting step of the
+#     dialog on a 10 MB file (the dialog's timer ticks every 15 ms).
+# Run it on a quiet machine: with another job holding a core, two threads
+# measure like one.
+#
+# Usage: bench/run.sh [ROUNDS]   (default 7, at least 5)
+# PINDREL_BENCH_CACHE: where the kernel tree is unpacked (default ~/.cache/pindrel-bench).
+# PINDREL_BENCH_TREES: other directories to measure instead of the two trees (a quick check
+# of the script itself); cloc runs on the first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-target=${1:-/usr/include}
+rounds=${1:-7}
+((rounds >= 5)) || { echo "bench/run.sh: use at least 5 rounds" >&2; exit 2; }
+cache=${PINDREL_BENCH_CACHE:-$HOME/.cache/pindrel-bench}
+kernel="$cache/linux-source-6.1"
 build="$root/build-bench"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -22,60 +38,119 @@ install_missing() {
     "${sudo[@]}" apt-get update -qq
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
-install_missing cmake g++ make cloc hyperfine libboost-dev qt6-base-dev
+install_missing cmake g++ make cloc time xz-utils libboost-dev qt6-base-dev
+if [[ -z ${PINDREL_BENCH_TREES:-} && ! -d $kernel ]]; then
+    install_missing linux-source-6.1
+    mkdir -p "$cache"
+    echo "Unpacking linux-source-6.1 into $cache ..." >&2
+    tar -xf /usr/src/linux-source-6.1.tar.xz -C "$cache"
+fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPINDREL_BUILD_UI=OFF -DPINDREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target pindrel-report -- --no-print-directory >/dev/null
 report="$build/cli/pindrel-report"
 
-# The files pindrel-report reads: the text after the name's last dot begins with
-# h or c (any case); links to directories are not followed. Only regular files
-# (or links to them) can go to wc and cloc.
-find "$target" -regextype posix-extended -regex '.*\.[hHcC][^./]*' -xtype f -print0 >"$work/list0"
-tr '\0' '\n' <"$work/list0" >"$work/list"
-nListed=$(tr -cd '\0' <"$work/list0" | wc -c)
-nCollected=$("$report" --json "$target" | sed -n 's/^  "files": \([0-9]*\),$/\1/p')
-echo "files: $nListed regular files listed, $nCollected paths collected by pindrel-report under $target"
-echo "size:  $(du -sh "$target" | cut -f1)"
-
-wcCmd="wc -l --files0-from=$work/list0"
-clocCmd="cloc --quiet --list-file=$work/list"
-pindrelCmd="$report --tsv $target"
-pindrel1Cmd="env PINDREL_REPORT_THREADS=1 $report --tsv $target"
-
-# Mean wall-clock seconds of a command over several warm runs, then its mean CPU
-# seconds (user + system; "-" without hyperfine). On a shared machine the CPU
-# time is the steadier figure.
-measure() {
-    local runs=$1 cmd=$2
-    if command -v hyperfine >/dev/null; then
-        hyperfine --style none --warmup 1 --runs "$runs" --export-csv "$work/t.csv" "$cmd" >/dev/null 2>&1
-        awk -F, 'NR == 2 { print $2, $5 + $6 }' "$work/t.csv"
-    else
-        $cmd >/dev/null 2>&1 || true
-        local start end
-        start=$(date +%s.%N)
-        for ((i = 0; i < runs; i++)); do $cmd >/dev/null 2>&1 || true; done
-        end=$(date +%s.%N)
-        awk -v s="$start" -v e="$end" -v n="$runs" 'BEGIN { print (e - s) / n, "-" }'
-    fi
+# Seconds one command takes, to the microsecond.
+seconds() {
+    local start=$EPOCHREALTIME
+    "$@" >/dev/null 2>&1 || true
+    awk -v s="$start" -v e="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", e - s }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+peak_kib() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -1; }
+two_wc() {
+    wc -l --files0-from="$work/half1" >/dev/null &
+    wc -l --files0-from="$work/half2" >/dev/null
+    wait
 }
 
-read -r tPindrel cPindrel < <(measure 10 "$pindrelCmd")
-read -r tPindrel1 cPindrel1 < <(measure 10 "$pindrel1Cmd")
-read -r tWc cWc < <(measure 10 "$wcCmd")
-read -r tCloc cCloc < <(measure 2 "$clocCmd")
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+# The files pindrel-report reads: the text after the name's last dot begins with
+# h or c (any case); links to directories are not followed. Only regular files
+# (or links to them) can go to wc.
+list_files() {
+    find "$1" -regextype posix-extended -regex '.*\.[hHcC][^./]*' -xtype f -print0 >"$work/list0"
+    local n
+    n=$(tr -cd '\0' <"$work/list0" | wc -c)
+    # Halves of equal bytes would be fairer; halves of equal count are what two users would do.
+    tr '\0' '\n' <"$work/list0" | head -n $((n / 2)) | tr '\n' '\0' >"$work/half1"
+    tr '\0' '\n' <"$work/list0" | tail -n +$((n / 2 + 1)) | tr '\n' '\0' >"$work/half2"
+    echo "$n"
+}
 
-awk -v p="$tPindrel" -v p1="$tPindrel1" -v w="$tWc" -v c="$tCloc" \
-    -v cp="$cPindrel" -v cp1="$cPindrel1" -v cw="$cWc" -v cc="$cCloc" 'BEGIN {
-    printf "%-26s %9s %9s\n", "", "wall", "cpu"
-    printf "%-26s %8.3fs %9s\n", "pindrel-report --tsv", p, cp
-    printf "%-26s %8.3fs %9s\n", "  with one thread", p1, cp1
-    printf "%-26s %8.3fs %9s\n", "wc -l (same files)", w, cw
-    printf "%-26s %8.3fs %9s\n", "cloc --list-file", c, cc
-    printf "cloc / pindrel   %6.1fx wall   (target >= 20)\n", c / p
-    printf "pindrel / wc     %6.2fx wall   (target <= 1.25)\n", p / w
-    if (cp != "-" && cw != "-")
-        printf "pindrel / wc     %6.2fx cpu\n", cp / cw
-}'
+bench_tree() {
+    local tree=$1
+    local nListed nCollected
+    nListed=$(list_files "$tree")
+    nCollected=$("$report" --json "$tree" | sed -n 's/^  "files": \([0-9]*\),$/\1/p')
+    echo "== $tree"
+    echo "files: $nListed regular files listed, $nCollected paths collected; size $(du -sh "$tree" | cut -f1)"
+    # Warm the cache, then paired rounds.
+    "$report" --tsv "$tree" >/dev/null
+    wc -l --files0-from="$work/list0" >/dev/null
+    : >"$work/all" && : >"$work/one" && : >"$work/wc" && : >"$work/wc2"
+    for ((r = 0; r < rounds; r++)); do
+        seconds "$report" --tsv "$tree" >>"$work/all"
+        seconds env PINDREL_REPORT_THREADS=1 "$report" --tsv "$tree" >>"$work/one"
+        seconds wc -l --files0-from="$work/list0" >>"$work/wc"
+        seconds two_wc >>"$work/wc2"
+    done
+    local all one wc wc2 peak
+    all=$(median <"$work/all")
+    one=$(median <"$work/one")
+    wc=$(median <"$work/wc")
+    wc2=$(median <"$work/wc2")
+    peak=$(peak_kib "$report" --tsv "$tree")
+    awk -v a="$all" -v o="$one" -v w="$wc" -v w2="$wc2" -v n="$rounds" -v th="$(nproc)" -v pk="$peak" 'BEGIN {
+        printf "medians of %d paired rounds, %d cores\n", n, th
+        printf "  %-40s %8.3f s  %5.2fx wc\n", "pindrel-report --tsv (all threads)", a, a / w
+        printf "  %-40s %8.3f s  %5.2fx wc\n", "pindrel-report --tsv (1 thread)", o, o / w
+        printf "  %-40s %8.3f s\n", "wc -l, same files", w
+        printf "  %-40s %8.3f s  %5.2fx wc\n", "two wc -l in parallel, half each", w2, w2 / w
+        printf "  speed-up, all threads over one:  %5.2fx (two wc -l: %.2fx)\n", o / a, w / w2
+        printf "  peak memory (all threads):       %5.1f MiB\n", pk / 1024
+    }'
+}
+
+load=$(cut -d' ' -f1 /proc/loadavg)
+echo "load average before start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+awk -v l="$load" 'BEGIN { exit !(l >= 0.5) }' && echo "warning: the machine is not quiet; the figures will be slow and noisy"
+
+first=1
+for tree in ${PINDREL_BENCH_TREES:-/usr/include $kernel}; do
+    bench_tree "$tree"
+    if ((first)); then
+        tr '\0' '\n' <"$work/list0" >"$work/list"
+        tCloc=$(seconds cloc --quiet --list-file="$work/list")
+        awk -v c="$tCloc" -v p="$(median <"$work/all")" \
+            'BEGIN { printf "  cloc --list-file, same files:      %8.3f s (%.1fx pindrel-report)\n", c, c / p }'
+        first=0
+    fi
+done
+
+echo "== trees that tests used to time"
+synthetic="$work/synthetic"
+mkdir -p "$synthetic/wide" "$synthetic/deep" "$synthetic/sparse" "$synthetic/ten"
+(
+    cd "$synthetic/wide"
+    for ((i = 0; i < 100000; i++)); do : >"f$i.c"; done
+)
+(
+    cd "$synthetic/deep"
+    for ((i = 0; i < 5000; i++)); do
+        printf 'int a; // x\n' >x.c && printf '\n' >y.h && printf '\n' >z.c && mkdir d && cd d
+    done
+)
+truncate -s 2G "$synthetic/sparse/big.c"
+yes '    x = y; // z' | head -c 10000000 >"$synthetic/ten/ten.c"
+for entry in "100,000 files in one directory:wide" "5,000 nested levels, 15,000 files:deep" \
+    "a 2 GiB sparse file, 1 thread:sparse" "one 10 MB file, 1 thread (a dialog step, plus start-up):ten"; do
+    label=${entry%%:*}
+    dir="$synthetic/${entry##*:}"
+    threads=()
+    [[ $label == *"1 thread"* ]] && threads=(env PINDREL_REPORT_THREADS=1)
+    : >"$work/t"
+    for ((r = 0; r < rounds; r++)); do seconds "${threads[@]}" "$report" --tsv "$dir" >>"$work/t"; done
+    awk -v t="$(median <"$work/t")" -v l="$label" -v pk="$(peak_kib "${threads[@]}" "$report" --tsv "$dir")" \
+        'BEGIN { printf "  %-52s %8.3f s  peak %5.1f MiB\n", l, t, pk / 1024 }'
+done
+rm -rf "$synthetic"

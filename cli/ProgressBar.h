@@ -16,6 +16,8 @@ public:
 
     // Shows nDone of the total.
     void Update(std::size_t nDone);
+    // Changes the total, which grows while directories are still being listed.
+    void SetTotal(std::size_t nTotal) { m_nTotal = nTotal; }
     // Wipes the bar, leaving the line as it was before.
     void Clear();
 

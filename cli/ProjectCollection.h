@@ -1,20 +1,13 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <vector>
 
-struct CollectedProject
-{
-    std::string csDirectory; // as given on the command line
-    std::size_t nFiles = 0;
-};
+#include "ProjectRun.h"
 
-// Collects every directory into its slot of ProjectFileLists exactly as a Calc run
-// does: headers, then sources, the first call resetting the run. At most
-// MAX_PROJECTS directories are taken.
-[[nodiscard]] std::vector<CollectedProject> CollectProjects(const std::vector<std::string>& directories);
+// One project per directory, in the order given; at most MAX_PROJECTS are taken.
+[[nodiscard]] std::vector<ProjectRun> ProjectsOf(const std::vector<std::string>& directories);
 
-// The paths of the first nProjects slots, in run order. They point into
-// ProjectFileLists and stay valid until the next collection.
-[[nodiscard]] std::vector<const std::string*> CollectedFiles(std::size_t nProjects);
+// "pindrel-report: DIR: reason" for each directory that could not be listed
+// itself, once per directory text, in the order given.
+[[nodiscard]] std::vector<std::string> ListErrorMessages(const std::vector<ProjectRun>& projects);

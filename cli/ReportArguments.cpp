@@ -13,17 +13,37 @@ void chooseFormat(ReportArguments& arguments, OutputFormat format, std::string& 
     arguments.format = format;
 }
 
-void setHtmlPath(ReportArguments& arguments, std::string csPath, std::string& csError)
+void setPath(std::optional<std::string>& csTarget, const char* pszOption, std::string csPath, std::string& csError)
 {
-    if (arguments.csHtmlPath) {
-        csError = "--html can be given only once";
+    if (csTarget) {
+        csError = std::string(pszOption) + " can be given only once";
         return;
     }
     if (csPath.empty()) {
-        csError = "--html needs a file name";
+        csError = std::string(pszOption) + " needs a file name";
         return;
     }
-    arguments.csHtmlPath = std::move(csPath);
+    csTarget = std::move(csPath);
+}
+
+// "--html FILE" or "--html=FILE"; false when csArg is not this option.
+bool takePathOption(const std::vector<std::string>& args, std::size_t& i, const char* pszOption,
+    std::optional<std::string>& csTarget, std::string& csError)
+{
+    const std::string& csArg = args[i];
+    const std::string csWithEquals = std::string(pszOption) + "=";
+    if (csArg == pszOption) {
+        if (i + 1 == args.size())
+            csError = std::string(pszOption) + " needs a file name";
+        else
+            setPath(csTarget, pszOption, args[++i], csError);
+        return true;
+    }
+    if (csArg.starts_with(csWithEquals)) {
+        setPath(csTarget, pszOption, csArg.substr(csWithEquals.size()), csError);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -44,13 +64,11 @@ ArgumentParse ParseReportArguments(const std::vector<std::string>& args)
             chooseFormat(arguments, OutputFormat::Tsv, csError);
         } else if (csArg == "--json") {
             chooseFormat(arguments, OutputFormat::Json, csError);
-        } else if (csArg == "--html") {
-            if (i + 1 == args.size())
-                csError = "--html needs a file name";
-            else
-                setHtmlPath(arguments, args[++i], csError);
-        } else if (csArg.starts_with("--html=")) {
-            setHtmlPath(arguments, csArg.substr(7), csError);
+        } else if (csArg == "--by-project") {
+            arguments.bByProject = true;
+        } else if (takePathOption(args, i, "--html", arguments.csHtmlPath, csError)
+            || takePathOption(args, i, "--compare", arguments.csComparePath, csError)) {
+            // taken, with its file name
         } else if (csArg == "--help" || csArg == "-h") {
             arguments.bHelp = true;
         } else if (csArg == "--version") {
@@ -61,7 +79,9 @@ ArgumentParse ParseReportArguments(const std::vector<std::string>& args)
     }
     if (!csError.empty() || arguments.bHelp || arguments.bVersion)
         return parse;
-    if (arguments.directories.empty())
+    if (arguments.csComparePath && arguments.format == OutputFormat::Tsv)
+        csError = "--compare works with the text and --json outputs, not --tsv";
+    else if (arguments.directories.empty())
         csError = "no directory given";
     else if (arguments.directories.size() > static_cast<std::size_t>(MAX_PROJECTS))
         csError = "too many directories (" + std::to_string(arguments.directories.size())
@@ -76,18 +96,35 @@ std::string ReportHelpText()
 Counts the lines of the C/C++ files (*.h*, *.c*) below each DIRECTORY, one project
 per directory (at most 500), and prints one report over all of them.
 
-  --tsv        eight lines of five tab-separated cells
-  --json       files, projects, counters and rows as JSON
-  --html FILE  also write the report as an HTML page
-  --help       show this text
-  --version    show the version
+  --tsv              eight lines of five tab-separated cells
+  --json             version, date, files, projects, counters and rows as JSON
+  --html FILE        also write the report as an HTML page: the table, a ring
+                     chart of the kinds of line, and the projects counted
+  --by-project       each project's own report first, then the total; --tsv
+                     puts the directory (or * for the total) before each row,
+                     --json gives each project its counters and rows
+  --compare OLD.json also show what changed since a report --json wrote:
+                     files and counters before, now and the change, and the
+                     rows' percentages; with --by-project, the projects added,
+                     removed and changed (matched by directory)
+  --help             show this text
+  --version          show the version
 
-Exit status: 0 report printed, 1 no matching file found, 2 bad usage,
-3 the output could not be written.
+Exit status: 0 report printed, 1 no matching file found, 2 bad usage or an
+OLD.json that cannot be read, 3 the output could not be written.
 Environment: )";
     csHelp += THREADS_VARIABLE;
-    csHelp += "=N counts with N threads (default: one per core).\n";
+    csHelp += "=N counts with N threads (default: one per core).\n             ";
+    csHelp += DATE_VARIABLE;
+    csHelp += "=SECONDS dates the report (--json, --html) at that time\n"
+              "             since 1970 instead of now, for reproducible output.\n";
     return csHelp;
+}
+
+std::string ReportVersionNumber()
+{
+    return std::to_string(PINDREL_VERSION_MAJOR) + "." + std::to_string(PINDREL_VERSION_MINOR) + "."
+        + std::to_string(PINDREL_VERSION_PATCH) + "." + std::to_string(PINDREL_VERSION_BUILD);
 }
 
 std::string ReportVersionText()

@@ -16,6 +16,8 @@ struct ReportArguments
     OutputFormat format = OutputFormat::Text;
     std::vector<std::string> directories; // one project each, in selection order
     std::optional<std::string> csHtmlPath;
+    std::optional<std::string> csComparePath; // a report --json wrote earlier
+    bool bByProject = false;
     bool bHelp = false;
     bool bVersion = false;
 };
@@ -28,10 +30,14 @@ struct ArgumentParse
     [[nodiscard]] bool Ok() const { return csError.empty(); }
 };
 
-inline constexpr std::string_view REPORT_USAGE = "usage: pindrel-report [--tsv | --json] [--html FILE] DIRECTORY...";
+inline constexpr std::string_view REPORT_USAGE
+    = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] [--compare OLD.json] DIRECTORY...";
 
 // Names the environment variable that fixes the number of counting threads.
 inline constexpr const char* THREADS_VARIABLE = "PINDREL_REPORT_THREADS";
+
+// Names the environment variable that fixes the date a report carries.
+inline constexpr const char* DATE_VARIABLE = "SOURCE_DATE_EPOCH";
 
 // Parses the command line after the program name. --help and --version need no directory.
 [[nodiscard]] ArgumentParse ParseReportArguments(const std::vector<std::string>& args);
@@ -41,3 +47,6 @@ inline constexpr const char* THREADS_VARIABLE = "PINDREL_REPORT_THREADS";
 
 // "pindrel-report MAJOR.MINOR (build N)".
 [[nodiscard]] std::string ReportVersionText();
+
+// "MAJOR.MINOR.PATCH.BUILD", as reports written by --json carry it.
+[[nodiscard]] std::string ReportVersionNumber();

@@ -1,5 +1,6 @@
 // pindrel-report: the counting engine's report for directories named on the command line.
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
@@ -10,10 +11,13 @@
 #include "FileFailureText.h"
 #include "HtmlExport.h"
 #include "ParallelCount.h"
+#include "ProjectCounting.h"
 #include "ProgressBar.h"
 #include "ProjectCollection.h"
 #include "ReportArguments.h"
+#include "ReportComparison.h"
 #include "ReportFormatters.h"
+#include "ReportTime.h"
 
 namespace {
 
@@ -33,38 +37,62 @@ int failUsage(const std::string& csProblem)
     return std::fwrite(csText.data(), 1, csText.size(), stdout) == csText.size() && std::fflush(stdout) == 0;
 }
 
-LineCounters countFiles(const std::vector<const std::string*>& files)
+// Collects and counts every project; a terminal sees a progress bar meanwhile.
+LineCounters collectAndCount(std::vector<ProjectRun>& projects)
 {
     std::optional<ProgressBar> progress;
     if (::isatty(STDERR_FILENO))
-        progress.emplace(stderr, files.size());
-    return CountFilesInParallel(files, DefaultThreadCount(), [&progress](std::size_t nDone) {
-        if (progress)
+        progress.emplace(stderr, 0);
+    return CollectAndCountProjects(projects, DefaultThreadCount(), [&progress](std::size_t nDone, std::size_t nKnown) {
+        if (progress) {
+            progress->SetTotal(nKnown);
             progress->Update(nDone);
+        }
     });
 }
 
 int runReport(const ReportArguments& arguments)
 {
+    // Everything that can make the run pointless is checked before counting.
+    std::optional<SavedReport> before;
+    if (arguments.csComparePath) {
+        SavedReportLoad load = LoadSavedReport(*arguments.csComparePath);
+        if (!load.Ok()) {
+            std::fprintf(stderr, "pindrel-report: %s\n", load.csError.c_str());
+            return EXIT_USAGE;
+        }
+        before = std::move(load.report);
+    }
+    std::string csError;
+    const std::optional<std::time_t> time = ReportTime(csError);
+    if (!time) {
+        std::fprintf(stderr, "pindrel-report: %s\n", csError.c_str());
+        return EXIT_USAGE;
+    }
+
     ReportSummary summary;
-    summary.projects = CollectProjects(arguments.directories);
-    const std::vector<const std::string*> files = CollectedFiles(summary.projects.size());
-    summary.nFiles = files.size();
-    if (files.empty()) {
+    summary.projects = ProjectsOf(arguments.directories);
+    summary.counters = collectAndCount(summary.projects);
+    for (const std::string& csMessage : ListErrorMessages(summary.projects))
+        std::fprintf(stderr, "%s\n", csMessage.c_str());
+    for (const ProjectRun& project : summary.projects)
+        summary.nFiles += project.files.size();
+    if (summary.nFiles == 0) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(NO_VALID_FILES_MESSAGE.size()), NO_VALID_FILES_MESSAGE.data());
         return EXIT_NO_FILES;
     }
-    summary.counters = countFiles(files);
     summary.report = BuildReport(summary.counters);
 
     if (arguments.csHtmlPath) {
-        const FileStatus status = WriteHtmlReport(*arguments.csHtmlPath, summary.report);
+        const FileStatus status
+            = WriteHtmlReport(*arguments.csHtmlPath, summary, arguments.bByProject, FormatPageDate(*time));
         if (!status) {
             std::fprintf(stderr, "pindrel-report: %s\n", DescribeFileFailure(*status.failure).c_str());
             return EXIT_OUTPUT_FAILED;
         }
     }
-    if (!writeStdout(FormatReport(arguments.format, summary))) {
+    const ReportOptions options { arguments.bByProject, FormatIsoUtc(*time), before ? &*before : nullptr };
+    if (!writeStdout(FormatReport(arguments.format, summary, options))) {
         std::perror("pindrel-report: cannot write the report");
         return EXIT_OUTPUT_FAILED;
     }

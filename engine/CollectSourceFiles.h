@@ -1,13 +1,29 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "DirectoryListing.h"
 #include "ProjectFileLists.h"
+#include "ProjectRun.h"
 
 // Told to the user when a run's selected directories hold no matching file.
 inline constexpr std::string_view NO_VALID_FILES_MESSAGE = "No valid files (*.c*, *.h*) in selected directories !";
+
+// The patterns one project is collected with, in collection order: headers, then sources.
+inline constexpr std::array<std::string_view, 2> PROJECT_PATTERNS { "h*", "c*" };
+
+// Visits csRoot and every real directory below it, depth first: a directory
+// before its subdirectories, siblings in name order. fnVisit gets each
+// directory's path (csRoot verbatim, names joined with '/') and its entries.
+// Returns errno when csRoot itself cannot be listed, else 0; a deeper directory
+// that cannot be listed is visited with no entries.
+int WalkSourceTree(const std::string& csRoot,
+    const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit);
 
 // Appends to list every path below csDir whose name matches "*." + csExt: a
 // directory's own matches (name order) before those of its subdirectories,
@@ -16,7 +32,17 @@ inline constexpr std::string_view NO_VALID_FILES_MESSAGE = "No valid files (*.c*
 // is used verbatim, joined to names with '/'. Returns how many paths it appended.
 std::size_t CollectMatchingPaths(const std::string& csDir, std::string_view csExt, FileList& list);
 
+// Fills project.files with every "h*" match below project.csDirectory, then
+// every "c*" match, each pattern in the order CollectMatchingPaths gives, in a
+// single walk of the tree. Sets project.nListError as WalkSourceTree reports it.
+void CollectProject(ProjectRun& project);
+
 // Appends the matching paths below csDir to slot nProject of ProjectFileLists and
 // returns how many. With bReset it first clears g_lineCounters and all slots, as
 // the first collection of a run must. An out-of-range slot collects nothing.
 int CollectSourceFiles(int nProject, const std::string& csDir, const std::string& csExt, bool bReset);
+
+// Collects one project as CollectProject does into slot nProject of
+// ProjectFileLists, with CollectSourceFiles' reset, and returns how many paths
+// it appended.
+int CollectProjectSourceFiles(int nProject, const std::string& csDir, bool bReset);

@@ -1,13 +1,15 @@
 #include "CountFileLines.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "OpenPath.h"
 #include "LineCountingStream.h"
+#include "OpenPath.h"
 #include "ProjectFileLists.h"
 
 namespace {
@@ -21,35 +23,103 @@ char* readBuffer()
     return pBuffer.get();
 }
 
-} // namespace
-
-FileCountResult CountFile(const std::string& csPath, LineCounters& counters)
+// Reads up to nWant bytes at nOffset; 0 at the end or on an error, which ends the file like its end.
+std::size_t readAt(int fd, char* pBuffer, std::size_t nWant, std::uint64_t nOffset)
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const FileHandle file = OpenPath(csPath, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (!file.IsOpen())
-        return FileCountResult::NotOpened;
-    struct stat st {};
-    if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return FileCountResult::NotRegularFile;
-    ::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-
-    LineCountingStream stream;
-    char* const pBuffer = readBuffer();
-    auto nLeft = static_cast<std::uint64_t>(st.st_size);
-    while (nLeft > 0) {
-        const std::size_t nWant = nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK;
-        const ssize_t nRead = ::read(file.Get(), pBuffer, nWant);
+    for (;;) {
+        const ssize_t nRead = ::pread(fd, pBuffer, nWant, static_cast<off_t>(nOffset));
         if (nRead < 0 && errno == EINTR)
             continue;
-        if (nRead <= 0)
-            break; // a read error ends the file like its end
-        stream.Feed(pBuffer, static_cast<std::size_t>(nRead));
-        nLeft -= static_cast<std::uint64_t>(nRead);
+        return nRead > 0 ? static_cast<std::size_t>(nRead) : 0;
+    }
+}
+
+// The first line start at or after nPos: nPos itself at 0, else just after the
+// first LF at nPos - 1 or later; nSize when there is none.
+std::uint64_t lineStartFrom(int fd, std::uint64_t nSize, std::uint64_t nPos, char* pBuffer)
+{
+    if (nPos == 0 || nPos >= nSize)
+        return nPos == 0 ? 0 : nSize;
+    std::uint64_t nAt = nPos - 1;
+    while (nAt < nSize) {
+        const std::uint64_t nLeft = nSize - nAt;
+        const std::size_t nRead = readAt(fd, pBuffer, nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK, nAt);
+        if (nRead == 0)
+            break;
+        if (const void* pLf = std::memchr(pBuffer, '\n', nRead))
+            return nAt + static_cast<std::uint64_t>(static_cast<const char*>(pLf) - pBuffer) + 1;
+        nAt += nRead;
+    }
+    return nSize;
+}
+
+} // namespace
+
+CountableFile OpenCountableFile(const std::string& csPath)
+{
+    CountableFile countable;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    countable.file = OpenPath(csPath, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (!countable.file.IsOpen())
+        return countable;
+    struct stat st {};
+    if (::fstat(countable.file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        countable.file = FileHandle();
+        countable.result = FileCountResult::NotRegularFile;
+        return countable;
+    }
+    countable.nSize = static_cast<std::uint64_t>(st.st_size);
+    countable.result = FileCountResult::Counted;
+    return countable;
+}
+
+void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters)
+{
+    char* const pBuffer = readBuffer();
+    constexpr std::uint64_t nNoLimit = std::numeric_limits<std::uint64_t>::max();
+    const auto cutAt = [&](std::uint64_t k) {
+        if (k == 0)
+            return std::uint64_t { 0 };
+        return nSegment == 0 || k > nNoLimit / nSegment ? nNoLimit : k * nSegment;
+    };
+    const std::uint64_t nBegin = lineStartFrom(fd, nSize, cutAt(nIndex) < nSize ? cutAt(nIndex) : nSize, pBuffer);
+    // Bytes before nLimit - 1 are all this segment's; from there it ends after the first LF.
+    const std::uint64_t nLimit = cutAt(nIndex + 1);
+    if (nBegin >= nSize || nBegin >= nLimit)
+        return;
+    ::posix_fadvise(fd, static_cast<off_t>(nBegin), 0, POSIX_FADV_SEQUENTIAL);
+
+    LineCountingStream stream;
+    std::uint64_t nPos = nBegin;
+    while (nPos < nSize) {
+        const std::uint64_t nLeft = nSize - nPos;
+        const std::size_t nRead = readAt(fd, pBuffer, nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK, nPos);
+        if (nRead == 0)
+            break;
+        std::size_t nFeed = nRead;
+        bool bLast = false;
+        if (nLimit < nSize && nPos + nRead >= nLimit) {
+            const std::size_t nFrom = static_cast<std::size_t>(nLimit - 1 > nPos ? nLimit - 1 - nPos : 0);
+            if (const void* pLf = std::memchr(pBuffer + nFrom, '\n', nRead - nFrom)) {
+                nFeed = static_cast<std::size_t>(static_cast<const char*>(pLf) - pBuffer) + 1;
+                bLast = true;
+            }
+        }
+        stream.Feed(pBuffer, nFeed);
+        nPos += nFeed;
+        if (bLast)
+            break;
     }
     stream.Finish();
     counters += stream.Counters();
-    return FileCountResult::Counted;
+}
+
+FileCountResult CountFile(const std::string& csPath, LineCounters& counters)
+{
+    const CountableFile countable = OpenCountableFile(csPath);
+    if (countable.result == FileCountResult::Counted)
+        CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters);
+    return countable.result;
 }
 
 void CountFileLines(int nProject, int nFile)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "FileHandle.h"
 #include "LineCounters.h"
 
 enum class FileCountResult
@@ -10,6 +12,25 @@ enum class FileCountResult
     NotOpened,      // missing, unreadable, a dangling or looping link
     NotRegularFile, // a directory, FIFO, socket or device: never read
 };
+
+// A file opened for counting and the size it had then; counting reads no further.
+struct CountableFile
+{
+    FileHandle file;
+    std::uint64_t nSize = 0;
+    FileCountResult result = FileCountResult::NotOpened; // Counted when file can be counted
+};
+
+// Opens csPath for counting. Only a regular file is kept open, so a FIFO cannot
+// block and a growing file cannot keep the reader forever.
+[[nodiscard]] CountableFile OpenCountableFile(const std::string& csPath);
+
+// Adds the lines of segment nIndex of an open file of nSize bytes cut every
+// nSegment bytes. Each cut is moved forward to the next line start (just after
+// an LF, where the reader holds nothing over), so segment k runs from the first
+// line start at or after k * nSegment to the first at or after (k + 1) * nSegment,
+// and the segments' sums equal the whole file's.
+void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters);
 
 // Adds the lines of the file at csPath to counters. Only regular files are read,
 // and no further than the size they had when opened, so a FIFO cannot block and

@@ -1,6 +1,7 @@
 #include "DirectoryListing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,15 +27,23 @@ bool isRealDirectory(int dirFd, const dirent& entry)
 
 } // namespace
 
-std::vector<DirectoryEntry> ListDirectory(const std::string& csDir)
+std::vector<DirectoryEntry> ListDirectory(const std::string& csDir, int* pnError)
 {
     std::vector<DirectoryEntry> entries;
+    if (pnError != nullptr)
+        *pnError = 0;
     FileHandle dirFile = OpenPath(csDir, O_RDONLY | O_DIRECTORY);
-    if (!dirFile.IsOpen())
+    if (!dirFile.IsOpen()) {
+        if (pnError != nullptr)
+            *pnError = errno;
         return entries;
+    }
     std::unique_ptr<DIR, DirCloser> pDir(::fdopendir(dirFile.Get()));
-    if (!pDir)
+    if (!pDir) {
+        if (pnError != nullptr)
+            *pnError = errno;
         return entries;
+    }
     dirFile.Release(); // now owned by the DIR stream
     const int dirFd = ::dirfd(pDir.get());
     while (const dirent* pEntry = ::readdir(pDir.get())) {

@@ -4,29 +4,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "LongPathAnchor.h"
+
 namespace {
 
-// The directory through which the last long path was opened. A tree is walked
-// depth first, so the next long path usually lies below it: starting there keeps
-// each open a few steps long instead of walking from the root every time.
-struct LongPathAnchor
-{
-    std::string csDir;
-    FileHandle dir;
-};
-
 thread_local LongPathAnchor t_anchor;
-
-FileHandle duplicate(const FileHandle& handle)
-{
-    return FileHandle(::fcntl(handle.Get(), F_DUPFD_CLOEXEC, 0));
-}
-
-bool startsBelow(const std::string& csPath, const std::string& csDir)
-{
-    return !csDir.empty() && csPath.size() > csDir.size() && csPath.compare(0, csDir.size(), csDir) == 0
-        && csPath[csDir.size()] == '/';
-}
 
 // Walks a long path component by component with openat from a starting
 // directory, so no single call sees more than one name.
@@ -50,7 +32,7 @@ FileHandle openComponentWise(const std::string& csPath, std::size_t nPos, FileHa
             std::size_t nDirEnd = nStart;
             while (nDirEnd > 1 && csPath[nDirEnd - 1] == '/')
                 --nDirEnd;
-            t_anchor = { csPath.substr(0, nDirEnd), duplicate(dir) };
+            t_anchor.Set(csPath.substr(0, nDirEnd), dir);
             return FileHandle(::openat(dir.Get(), csName.c_str(), nFlags));
         }
         FileHandle next(::openat(dir.Get(), csName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -64,8 +46,9 @@ FileHandle openComponentWise(const std::string& csPath, std::size_t nPos, FileHa
 
 FileHandle openLongPath(const std::string& csPath, int nFlags)
 {
-    if (startsBelow(csPath, t_anchor.csDir) && t_anchor.dir.IsOpen()) {
-        FileHandle file = openComponentWise(csPath, t_anchor.csDir.size(), duplicate(t_anchor.dir), nFlags);
+    std::size_t nAfter = 0;
+    if (FileHandle anchor = t_anchor.DirectoryFor(csPath, nAfter); anchor.IsOpen()) {
+        FileHandle file = openComponentWise(csPath, nAfter, std::move(anchor), nFlags);
         if (file.IsOpen())
             return file;
     }

@@ -108,6 +108,33 @@ LineCounters streamCounters(std::string_view csText, const std::vector<std::size
     return stream.Counters();
 }
 
+// The first line start at or after nPos: just after an LF, or the end.
+std::size_t lineStartFrom(std::string_view csText, std::size_t nPos)
+{
+    if (nPos == 0 || nPos >= csText.size())
+        return std::min(nPos, csText.size());
+    const std::size_t nLf = csText.find('\n', nPos - 1);
+    return nLf == std::string_view::npos ? csText.size() : nLf + 1;
+}
+
+// Counts the text cut every nSegment bytes, each cut moved to the next line start
+// and each part read by a stream of its own, as threads share a large file.
+LineCounters segmentCounters(std::string_view csText, std::size_t nSegment)
+{
+    LineCounters sum;
+    for (std::size_t nCut = 0; nCut < csText.size(); nCut += nSegment) {
+        const std::size_t nBegin = lineStartFrom(csText, nCut);
+        const std::size_t nEnd = lineStartFrom(csText, nCut + nSegment);
+        if (nBegin >= nEnd)
+            continue;
+        LineCountingStream stream;
+        stream.Feed(csText.data() + nBegin, nEnd - nBegin);
+        stream.Finish();
+        sum += stream.Counters();
+    }
+    return sum;
+}
+
 void describe(std::ostream& out, const char* pszSide, const LineCounters& c)
 {
     out << pszSide << " {total " << c.nTotalLines << ", comment " << c.nCommentLines << ", code " << c.nCodeLines
@@ -129,9 +156,19 @@ std::string CheckLineStream(const std::uint8_t* pData, std::size_t nSize)
 
     const LineCounters expected = referenceCounters(csText);
     const LineCounters actual = streamCounters(csText, blockSizes);
+    std::ostringstream why;
+    if (actual == expected && !blockSizes.empty() && blockSizes[0] > 0) {
+        const LineCounters segments = segmentCounters(csText, blockSizes[0]);
+        if (segments == expected)
+            return {};
+        why << "segments of " << blockSizes[0] << " bytes, each starting after an LF, differ for " << csText.size()
+            << " bytes\n";
+        describe(why, "reader", expected);
+        describe(why, "segments", segments);
+        return why.str();
+    }
     if (actual == expected)
         return {};
-    std::ostringstream why;
     why << "line counters differ for " << csText.size() << " bytes in blocks of";
     for (const std::size_t n : blockSizes)
         why << ' ' << n;

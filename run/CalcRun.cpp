@@ -61,14 +61,15 @@ bool CLineCountDlg::CollectSelectedProjects()
         return false;
     }
     m_nSelCount = static_cast<int>(anSelected.size());
+    m_runDirectories.clear();
     std::int64_t nTotal = 0;
     for (int i = 0; i < m_nSelCount; ++i) {
         const auto nPos = static_cast<std::size_t>(i);
         m_anSelIndex[nPos] = anSelected[nPos];
         const std::string csDir = ListBoxGetText(m_lbProjects, m_anSelIndex[nPos]);
+        m_runDirectories.push_back(csDir);
         // The run's first collection clears the counters and every file list.
-        m_anFileCount[nPos] = CollectSourceFiles(i, csDir, "h*", i == 0);
-        m_anFileCount[nPos] += CollectSourceFiles(i, csDir, "c*", false);
+        m_anFileCount[nPos] = CollectProjectSourceFiles(i, csDir, i == 0);
         nTotal += m_anFileCount[nPos];
     }
     m_nTotalFiles = static_cast<int>(std::min<std::int64_t>(nTotal, std::numeric_limits<int>::max()));

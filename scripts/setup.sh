@@ -10,6 +10,7 @@ packages=(
     qt6-translations-l10n
     xvfb xauth xdotool x11-utils imagemagick
     fonts-dejavu-core desktop-file-utils
+    nlohmann-json3-dev tidy
 )
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)

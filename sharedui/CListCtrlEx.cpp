@@ -3,13 +3,18 @@
 #include <charconv>
 #include <utility>
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
 #include "ByteText.h"
 #include "CAttribute.h"
+#include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
 #include "PrivateProfile.h"
 
@@ -52,6 +57,60 @@ protected:
 private:
     const std::vector<CAttribute*>& m_apAttributes;
 };
+
+// Ctrl+C on the list copies rows: the view's own copy would take one cell only.
+class CopyKeyFilter : public QObject
+{
+public:
+    CopyKeyFilter(std::shared_ptr<const CListCtrlEx*> ppList, QObject* pParent)
+        : QObject(pParent)
+        , m_ppList(std::move(ppList))
+    {
+    }
+
+    // The table may outlive the list by a moment: then there is nothing to copy.
+    void CopyRows() const
+    {
+        if (*m_ppList != nullptr)
+            (*m_ppList)->Copy();
+    }
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        const bool bKey = pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::ShortcutOverride;
+        if (!bKey || !static_cast<QKeyEvent*>(pEvent)->matches(QKeySequence::Copy))
+            return QObject::eventFilter(pWatched, pEvent);
+        // Claim the key before any shortcut, then copy when it is pressed.
+        if (pEvent->type() == QEvent::KeyPress)
+            CopyRows();
+        pEvent->accept();
+        return true;
+    }
+
+private:
+    std::shared_ptr<const CListCtrlEx*> m_ppList;
+};
+
+QString copyCaption()
+{
+    switch (UserDialogLanguage()) {
+    case DlgLanguage::French:
+        return QStringLiteral("&Copier");
+    case DlgLanguage::German:
+        return QStringLiteral("&Kopieren");
+    case DlgLanguage::English:
+        break;
+    }
+    return QStringLiteral("&Copy");
+}
+
+// A cell's tab or line end would split it in the pasted table.
+void appendCopyCell(std::string& csOut, const std::string& csCell)
+{
+    for (const char c : csCell)
+        csOut += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
+}
 
 bool parseInt(std::string_view csText, int& nValue)
 {
@@ -102,6 +161,7 @@ CListCtrlEx::CListCtrlEx() = default;
 
 CListCtrlEx::~CListCtrlEx()
 {
+    *m_ppSelf = nullptr;
     for (CAttribute* pAttribute : m_apAttributes)
         delete pAttribute;
 }
@@ -128,6 +188,15 @@ void CListCtrlEx::Attach(QTableWidget* pTable)
     m_pTable->horizontalHeader()->setHighlightSections(false);
     m_pTable->horizontalHeader()->setStretchLastSection(false);
     m_pTable->setItemDelegate(new RowColorDelegate(m_apAttributes, m_pTable));
+
+    auto* const pFilter = new CopyKeyFilter(m_ppSelf, m_pTable);
+    m_pTable->installEventFilter(pFilter);
+    auto* const pCopy = new QAction(copyCaption(), m_pTable);
+    pCopy->setShortcut(QKeySequence::Copy);
+    pCopy->setShortcutContext(Qt::WidgetShortcut);
+    QObject::connect(pCopy, &QAction::triggered, pFilter, [pFilter] { pFilter->CopyRows(); });
+    m_pTable->addAction(pCopy);
+    m_pTable->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void CListCtrlEx::SetPersistStorage(const std::string& csIniPath, const std::string& csKey)
@@ -268,10 +337,50 @@ int CListCtrlEx::SetFullRowSel(int bFullRow)
     return bWas ? 1 : 0;
 }
 
+std::string CListCtrlEx::CopyText() const
+{
+    const HtmlTable table = ToHtmlTable();
+    std::vector<bool> abSelected(table.rows.size(), false);
+    bool bAnySelected = false;
+    if (m_pTable != nullptr && m_pTable->selectionModel() != nullptr) {
+        for (const QModelIndex& index : m_pTable->selectionModel()->selectedIndexes()) {
+            if (index.row() >= 0 && static_cast<std::size_t>(index.row()) < abSelected.size())
+                abSelected[static_cast<std::size_t>(index.row())] = bAnySelected = true;
+        }
+    }
+    std::string csOut;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        if (i > 0)
+            csOut += '\t';
+        appendCopyCell(csOut, table.columns[i].csHeading);
+    }
+    csOut += '\n';
+    for (std::size_t nRow = 0; nRow < table.rows.size(); ++nRow) {
+        if (bAnySelected && !abSelected[nRow])
+            continue;
+        for (std::size_t i = 0; i < table.rows[nRow].size(); ++i) {
+            if (i > 0)
+                csOut += '\t';
+            appendCopyCell(csOut, table.rows[nRow][i]);
+        }
+        csOut += '\n';
+    }
+    return csOut;
+}
+
+void CListCtrlEx::Copy() const
+{
+    if (QClipboard* pClipboard = QGuiApplication::clipboard())
+        pClipboard->setText(FromBytes(CopyText()));
+}
+
+void CListCtrlEx::SetHtmlPage(HtmlPage page) { m_htmlPage = std::move(page); }
+
 HtmlTable CListCtrlEx::ToHtmlTable() const
 {
     HtmlTable table;
     table.csTitle = GlobalVarsForDll::csSoftName;
+    table.page = m_htmlPage;
     for (const CAttribute* pAttribute : m_apAttributes)
         table.rowColors.push_back({ pAttribute->GetForeColor(), pAttribute->GetBackColor() });
     if (m_pTable == nullptr)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,15 @@ public:
     // Nonzero turns on full-row selection. Returns the previous setting.
     int SetFullRowSel(int bFullRow);
 
-    // The list as it stands, in display order, with the row colours.
+    // The selected rows, or every row when none is selected, as lines of
+    // tab-separated cells after a line of headings, in display order.
+    [[nodiscard]] std::string CopyText() const;
+    // Puts CopyText on the clipboard; Ctrl+C and the list's context menu call it.
+    void Copy() const;
+
+    // What the HTML page shows around the list: heading, chart, sections.
+    void SetHtmlPage(HtmlPage page);
+    // The list as it stands, in display order, with the row colours and the page.
     [[nodiscard]] HtmlTable ToHtmlTable() const;
     // Writes the list as a standalone HTML page. False, with what failed in
     // *pFailure, when the file cannot be written.
@@ -55,6 +64,9 @@ public:
 
 private:
     QTableWidget* m_pTable = nullptr;
+    // Points back at this list while it lives; the table's copy handler holds it too.
+    std::shared_ptr<const CListCtrlEx*> m_ppSelf = std::make_shared<const CListCtrlEx*>(this);
     std::string m_csIniPath;
     std::string m_csKey;
+    HtmlPage m_htmlPage;
 };

@@ -23,6 +23,34 @@ struct HtmlRowColors
     COLORREF crBack = 0xFFFFFF;
 };
 
+// One part of the ring chart.
+struct HtmlSlice
+{
+    std::string csLabel;
+    std::int64_t nCount = 0;
+};
+
+// A table below the main one, with a bar showing its share of the whole.
+struct HtmlSection
+{
+    std::string csTitle;
+    std::vector<std::vector<std::string>> rows; // same columns and colours as the main table
+    std::int64_t nShare = 0;
+};
+
+// What a report page shows around its table. Left empty, the page is the list alone.
+struct HtmlPage
+{
+    std::string csHeading;              // the page's first heading
+    std::string csDate;                 // when the figures were made, as shown
+    std::vector<std::string> projects;  // the directories counted
+    std::vector<HtmlSlice> slices;      // the ring chart, clockwise from the top
+    std::string csShareUnit;            // what the sections' shares count, e.g. "code lines"
+    std::vector<HtmlSection> sections;
+
+    [[nodiscard]] bool IsEmpty() const;
+};
+
 // A list in report view, as plain data: what the HTML export writes.
 struct HtmlTable
 {
@@ -30,10 +58,12 @@ struct HtmlTable
     std::vector<HtmlColumn> columns;              // in display order
     std::vector<std::vector<std::string>> rows;   // one cell per column, display order
     std::vector<HtmlRowColors> rowColors;         // row i uses entry i % size; none: no colours
+    HtmlPage page;                                // heading, chart and sections around the table
 };
 
-// Renders a standalone UTF-8 HTML page of the table. Text is escaped; bytes that
-// are not UTF-8 become U+FFFD.
+// Renders a standalone UTF-8 HTML page of the table, with its page parts when
+// there are any. Text is escaped; bytes that are not UTF-8 become U+FFFD. No
+// script, no external file: the page opens anywhere.
 [[nodiscard]] std::string RenderHtml(const HtmlTable& table);
 
 // Writes the page to csPath as a careful editor would: atomically, through a symbolic link, keeping an

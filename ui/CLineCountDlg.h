@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QIcon>
 #include <QPoint>
@@ -76,6 +77,8 @@ public:
     int m_nSelCount = 0;
     int m_nTotalFiles = 0;
     std::array<int, MAX_PROJECTS> m_anSelIndex {};
+    // The directories as Calc collected them: the list may change while the run goes on.
+    std::vector<std::string> m_runDirectories;
 
     CListCtrlEx m_lvResults;
     CProgressCtrl m_progressProject;

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 
+#include <QDateTime>
 #include <QFileDialog>
 
 #include "ByteText.h"
 #include "CAttribute.h"
 #include "GlobalVarsForDll.h"
 #include "LineCounters.h"
+#include "LineKinds.h"
 #include "Resource.h"
 #include "StatisticsReport.h"
 #include "StringTable.h"
@@ -66,6 +68,14 @@ void CLineCountDlg::FillResults()
                 m_lvResults.SetItemText(nRow, nCol, csCell.c_str());
         }
     }
+    // The page exported later shows this run: its directories, its date and its chart.
+    HtmlPage page;
+    page.csHeading = "Pindrel report";
+    page.csDate = ToBytes(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")));
+    page.projects = m_runDirectories;
+    for (const LineKind& kind : SplitLineKinds(g_lineCounters))
+        page.slices.push_back({ kind.pszLabel, kind.nLines });
+    m_lvResults.SetHtmlPage(std::move(page));
 }
 
 void CLineCountDlg::OnHtmlExport()

@@ -1,14 +1,14 @@
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
 #include <gtest/gtest.h>
 
-#include "CollectSourceFiles.h"
-#include "CountFileLines.h"
-#include "CounterPrinting.h"
 #include "JsonText.h"
 #include "ParallelCount.h"
-#include "ProjectCollection.h"
+#include "ProjectFileLists.h"
 #include "ReportArguments.h"
 #include "ReportFormatters.h"
-#include "TempDir.h"
 
 namespace {
 
@@ -32,6 +32,11 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
         { { "--html=", "d" }, "--html needs a file name" },
         { { "--html", "a", "--html=b", "d" }, "--html can be given only once" },
         { { "--csv", "d" }, "unknown option '--csv'" },
+        { { "--by-project", "--json", "--compare", "old.json", "--html=p.html", "d" }, "" },
+        { { "d", "--compare" }, "--compare needs a file name" },
+        { { "--compare=", "d" }, "--compare needs a file name" },
+        { { "--compare=a", "--compare", "b", "d" }, "--compare can be given only once" },
+        { { "--tsv", "--compare", "old.json", "d" }, "--compare works with the text and --json outputs, not --tsv" },
         { std::vector<std::string>(MAX_PROJECTS, "d"), "" },
         { std::vector<std::string>(MAX_PROJECTS + 1, "d"),
             "too many directories (501): one report takes at most 500 projects" },
@@ -43,6 +48,9 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
     EXPECT_EQ(arguments.format, OutputFormat::Tsv);
     EXPECT_EQ(arguments.directories, (std::vector<std::string> { "a", "-b" }));
     EXPECT_EQ(arguments.csHtmlPath, "x.html");
+    const ReportArguments compare = ParseReportArguments({ "--by-project", "--compare=o.json", "d" }).arguments;
+    EXPECT_TRUE(compare.bByProject);
+    EXPECT_EQ(compare.csComparePath, "o.json");
 }
 
 TEST(AppendJsonString, EscapesControlsAndReplacesEachBadByte)
@@ -86,30 +94,19 @@ TEST(FormatTextTable, AlignsEveryColumnUnderItsHeading)
     EXPECT_EQ(lines[1].find_first_not_of("- "), std::string::npos);
 }
 
-TEST(CountFilesInParallel, EqualsCountingOneByOne)
+TEST(DefaultThreadCount, TakesOneTo256AndFallsBackToOnePerCore)
 {
-    TempDir dir;
-    for (int i = 0; i < 60; ++i)
-        dir.WriteFile("d" + std::to_string(i % 7) + "/f" + std::to_string(i) + ".c",
-            std::string(static_cast<std::size_t>(i) * 37, 'x') + "\n  // c\n\n" + std::string(i % 5, '\t') + "y;\n");
-    dir.MakeDir("dir.c");
-    const std::vector<CollectedProject> projects = CollectProjects({ dir.Path(), dir / "d3", dir / "none" });
-    ASSERT_EQ(projects.size(), 3u);
-    EXPECT_EQ(projects[1].nFiles, 9u);
-    EXPECT_EQ(projects[2].nFiles, 0u);
-    const std::vector<const std::string*> files = CollectedFiles(projects.size());
-    ASSERT_EQ(files.size(), 61u + 9u);
-
-    LineCounters sequential;
-    for (const std::string* pPath : files)
-        (void)CountFile(*pPath, sequential);
-    for (const unsigned nThreads : { 1u, 2u, 7u, 200u }) {
-        std::size_t nLastProgress = 0;
-        EXPECT_EQ(CountFilesInParallel(files, nThreads, [&](std::size_t nDone) { nLastProgress = nDone; }), sequential)
-            << nThreads << " threads";
-        EXPECT_EQ(nLastProgress, files.size());
+    const unsigned nPerCore = std::max(1u, std::thread::hardware_concurrency());
+    const std::pair<const char*, unsigned> cases[] = {
+        { "1", 1 }, { "3", 3 }, { "256", 256 }, { "0", nPerCore }, { "257", nPerCore }, { "x", nPerCore },
+        { "", nPerCore }, { "2x", nPerCore }, { "-1", nPerCore },
+    };
+    for (const auto& [pszValue, nExpected] : cases) {
+        ASSERT_EQ(::setenv(THREADS_VARIABLE, pszValue, 1), 0);
+        EXPECT_EQ(DefaultThreadCount(), nExpected) << '"' << pszValue << '"';
     }
-    EXPECT_EQ(CountFilesInParallel({}, 2), LineCounters {});
+    ::unsetenv(THREADS_VARIABLE);
+    EXPECT_EQ(DefaultThreadCount(), nPerCore);
 }
 
 } // namespace

@@ -3,16 +3,19 @@
 #include <clocale>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
-#include "CollectSourceFiles.h"
-#include "CountFileLines.h"
-#include "ReportFormatters.h"
 #include "RunProcess.h"
 #include "TempDir.h"
 
 namespace {
+
+using Json = nlohmann::json;
 
 ProcessResult runReport(std::vector<std::string> args, const std::vector<std::string>& env = {})
 {
@@ -20,19 +23,28 @@ ProcessResult runReport(std::vector<std::string> args, const std::vector<std::st
     return RunProcess(args, env);
 }
 
-// The engine's own figures for the given projects, counted one file after the other.
-Report engineReport(const std::vector<std::string>& directories)
-{
-    LineCounters counters;
-    for (std::size_t i = 0; i < directories.size(); ++i) {
-        const int nSlot = static_cast<int>(i);
-        (void)CollectSourceFiles(nSlot, directories[i], "h*", nSlot == 0);
-        (void)CollectSourceFiles(nSlot, directories[i], "c*", false);
-        for (const std::string& csPath : ProjectFileLists[i])
-            (void)CountFile(csPath, counters);
-    }
-    return BuildReport(counters);
-}
+// The fixture's app and lib projects, worked out by hand: main.cpp has 5 lines (4 code,
+// one of them with a comment, 1 empty; 29 code characters of 36), main.h 3 (CR LF cut to
+// LF; 1 comment-only, 22 of 29), util.c 3 (511 + 90 code characters and a blank line,
+// 605), x.hpp one blank line of 4 characters.
+const std::string APP_AND_LIB_TSV = "Code & comments\t8\t\t66\t% of total lines\n"
+                                    "Code only\t7\t\t87\t% of Code & comments\n"
+                                    "# lines\t12\t\t\t\n"
+                                    "# lines with comments\t2\t\t25\t% of Code & comments\n"
+                                    "# empty lines\t3\t\t25\t% of total lines\n"
+                                    "# code characters\t\t652\t\t\n"
+                                    "# characters / code line\t\t81\t\t\n"
+                                    "% of code characters / # characters\t\t\t96\t\n";
+const std::string APP_TABLE = "Results                              # Lines  # Characters   %  Comments\n"
+                              "-----------------------------------  -------  ------------  --  --------------------\n"
+                              "Code & comments                            8                72  % of total lines\n"
+                              "Code only                                  7                87  % of Code & comments\n"
+                              "# lines                                   11\n"
+                              "# lines with comments                      2                25  % of Code & comments\n"
+                              "# empty lines                              2                18  % of total lines\n"
+                              "# code characters                                      652\n"
+                              "# characters / code line                                81\n"
+                              "% of code characters / # characters                         97\n";
 
 // glibc's own decoder decides, rejecting overlong forms and surrogates.
 bool isValidUtf8(const std::string& csText)
@@ -146,18 +158,14 @@ TEST_F(PindrelReport, TsvHoldsTheEngineFiguresForAllProjects)
     const ProcessResult result = runReport({ "--tsv", m_dir / "app", m_dir / "lib" });
     EXPECT_EQ(result.nExitCode, 0);
     EXPECT_EQ(result.csErr, "");
-    EXPECT_EQ(result.csOut, FormatTsv(engineReport({ m_dir / "app", m_dir / "lib" })));
-    // main.cpp 5 lines, main.h 3, util.c 600 bytes in two pieces and a blank line, x.hpp 1.
-    EXPECT_NE(result.csOut.find("# lines\t12\t\t\t\n"), std::string::npos) << result.csOut;
+    EXPECT_EQ(result.csOut, APP_AND_LIB_TSV);
 }
 
 TEST_F(PindrelReport, DefaultTableShowsHeadingsAndEightRows)
 {
     const ProcessResult result = runReport({ m_dir / "app" });
     EXPECT_EQ(result.nExitCode, 0);
-    EXPECT_EQ(result.csOut, FormatTextTable(engineReport({ m_dir / "app" })));
-    EXPECT_EQ(result.csOut.find("Results"), 0u);
-    EXPECT_EQ(std::count(result.csOut.begin(), result.csOut.end(), '\n'), 10);
+    EXPECT_EQ(result.csOut, APP_TABLE);
 }
 
 TEST_F(PindrelReport, JsonIsValidUtf8WithTheProjectsAndCounters)
@@ -181,11 +189,15 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
     {
         std::vector<std::string> args;
         int nExitCode;
-        const char* pszErrStart;
+        std::string csErrStart;
     };
     const std::string csApp = m_dir / "app";
+    const std::string csNone = m_dir / "none";
+    const std::string csFile = m_dir / "lib/x.hpp";
     const Case cases[] = {
-        { { m_dir / "none", m_dir / "lib/x.hpp" }, 1, "No valid files (*.c*, *.h*) in selected directories !\n" },
+        { { csNone, csFile, csNone }, 1,
+            "pindrel-report: " + csNone + ": No such file or directory\npindrel-report: " + csFile
+                + ": Not a directory\nNo valid files (*.c*, *.h*) in selected directories !\n" },
         { {}, 2, "pindrel-report: no directory given\nusage: pindrel-report [--tsv | --json] [--html FILE]" },
         { { "--bogus", csApp }, 2, "pindrel-report: unknown option '--bogus'\nusage:" },
         { { "--tsv", "--json", csApp }, 2, "pindrel-report: --tsv and --json cannot be combined\nusage:" },
@@ -195,14 +207,38 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
     for (const Case& c : cases) {
         const ProcessResult result = runReport(c.args);
         EXPECT_EQ(result.nExitCode, c.nExitCode) << result.csErr;
-        EXPECT_EQ(result.csErr.rfind(c.pszErrStart, 0), 0u) << result.csErr;
+        EXPECT_EQ(result.csErr.rfind(c.csErrStart, 0), 0u) << result.csErr;
         EXPECT_EQ(result.csOut, "");
     }
+    const ProcessResult full = RunProcess({ "/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", PINDREL_REPORT_PATH, csApp });
+    EXPECT_EQ(full.nExitCode, 3);
+    EXPECT_EQ(full.csErr, "pindrel-report: cannot write the report: No space left on device\n");
     EXPECT_EQ(RunProcess({ PINDREL_REPORT_PATH, "--version" }).csOut, "pindrel-report 1.4 (build 24)\n");
     const ProcessResult help = RunProcess({ PINDREL_REPORT_PATH, "--help" });
     EXPECT_EQ(help.nExitCode, 0);
     EXPECT_EQ(help.csOut.rfind("usage: pindrel-report", 0), 0u);
     EXPECT_NE(help.csOut.find("PINDREL_REPORT_THREADS"), std::string::npos);
+}
+
+// Root lists any directory, so the run takes nobody's identity to meet a closed one.
+TEST_F(PindrelReport, UnlistableDirectoryIsNamedOnceAndTheOthersAreCounted)
+{
+    const std::string csClosed = m_dir.MakeDir("closed");
+    m_dir.WriteFile("closed/hidden.c", "x;\n");
+    const std::string csLocked = m_dir.MakeDir("lib/locked"); // deeper down: silent, as before
+    m_dir.WriteFile("lib/locked/hidden.c", "x;\n");
+    ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(csClosed.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(csLocked.c_str(), 0), 0);
+    std::vector<std::string> args { PINDREL_REPORT_PATH, "--tsv", m_dir / "app", csClosed, m_dir / "lib", csClosed };
+    if (::geteuid() == 0)
+        args.insert(args.begin(), { "/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups" });
+    const ProcessResult result = RunProcess(args);
+    ::chmod(csClosed.c_str(), 0700);
+    ::chmod(csLocked.c_str(), 0700);
+    EXPECT_EQ(result.nExitCode, 0);
+    EXPECT_EQ(result.csErr, "pindrel-report: " + csClosed + ": Permission denied\n");
+    EXPECT_EQ(result.csOut, APP_AND_LIB_TSV);
 }
 
 TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
@@ -212,9 +248,16 @@ TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
     ASSERT_EQ(result.nExitCode, 0) << result.csErr;
     const std::string csPage = ReadWholeFile(csHtml);
     EXPECT_EQ(csPage.rfind("<!DOCTYPE html>", 0), 0u);
-    for (const char* pszPart : { "<th style=\"text-align: right; min-width: 67px\"># Lines </th>",
-             "<td style=\"text-align: left\">Code &amp; comments</td>", "background: #ffffbf", "background: #fffff5" })
-        EXPECT_NE(csPage.find(pszPart), std::string::npos) << pszPart << "\n" << csPage;
+    // app: 11 lines, of which 1 comment only, 1 code with a comment, 7 code only, 2 empty.
+    for (const std::string& csPart :
+        { std::string("<th style=\"text-align: right; min-width: 67px\"># Lines </th>"),
+            std::string("<td style=\"text-align: left\">Code &amp; comments</td>"), std::string("background: #ffffbf"),
+            std::string("background: #fffff5"), "1 project: <span class=\"dir\">" + m_dir / "app" + "</span>",
+            std::string("<span>Comment only</span><span class=\"num\">1</span><span class=\"num\">9.1 %</span>"),
+            std::string("<span>Code with a comment</span><span class=\"num\">1</span><span class=\"num\">9.1 %</span>"),
+            std::string("<span>Code only</span><span class=\"num\">7</span><span class=\"num\">63.6 %</span>"),
+            std::string("<span>Empty</span><span class=\"num\">2</span><span class=\"num\">18.2 %</span>") })
+        EXPECT_NE(csPage.find(csPart), std::string::npos) << csPart << "\n" << csPage;
     // Every TSV cell of the table stands in the page too.
     std::size_t nStart = 0;
     while (nStart < result.csOut.size()) {
@@ -224,6 +267,110 @@ TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
             EXPECT_NE(csPage.find(">" + csCell + "<"), std::string::npos) << csCell;
         }
         nStart = nEnd + 1;
+    }
+}
+
+TEST_F(PindrelReport, ByProjectGivesEachProjectItsLoneFiguresAndTheTotal)
+{
+    const std::string csApp = m_dir / "app";
+    const std::string csLib = m_dir / "lib";
+    const Json both = Json::parse(runReport({ "--by-project", "--json", csApp, csLib }).csOut);
+    const Json app = Json::parse(runReport({ "--json", csApp }).csOut);
+    const Json lib = Json::parse(runReport({ "--json", csLib }).csOut);
+    const Json total = Json::parse(runReport({ "--json", csApp, csLib }).csOut);
+    ASSERT_EQ(both["projects"].size(), 2u);
+    EXPECT_EQ(both["projects"][0]["counters"], app["counters"]);
+    EXPECT_EQ(both["projects"][0]["rows"], app["rows"]);
+    EXPECT_EQ(both["projects"][1]["counters"], lib["counters"]);
+    EXPECT_EQ(both["projects"][1]["rows"], lib["rows"]);
+    for (const char* pszKey : { "files", "counters", "rows" })
+        EXPECT_EQ(both[pszKey], total[pszKey]) << pszKey;
+
+    // Named twice, a directory is two projects; the total is marked "*".
+    const ProcessResult tsv = runReport({ "--by-project", "--tsv", csLib, csLib });
+    EXPECT_EQ(std::count(tsv.csOut.begin(), tsv.csOut.end(), '\n'), 24);
+    EXPECT_EQ(tsv.csOut.find(csLib + "\tCode & comments\t0\t\t 0\t% of total lines\n"), 0u) << tsv.csOut;
+    EXPECT_NE(tsv.csOut.find("\n*\t# empty lines\t2\t\t100\t% of total lines\n"), std::string::npos) << tsv.csOut;
+}
+
+TEST_F(PindrelReport, CompareGivesTheExactChangesSinceASavedReport)
+{
+    const std::string csApp = m_dir / "app";
+    const std::string csLib = m_dir / "lib";
+    const std::string csExtra = m_dir / "extra";
+    const std::string csOld = m_dir.WriteFile("old.json",
+        runReport({ "--by-project", "--json", csApp, csLib }, { "SOURCE_DATE_EPOCH=1796000000" }).csOut);
+    // app loses main.h (3 lines, 22 code and 29 characters) and gains new.c; lib goes; extra comes.
+    std::filesystem::remove(m_dir / "app/main.h");
+    m_dir.WriteFile("app/new.c", "a;\n\n// x\n");
+    m_dir.WriteFile("extra/e.c", "b;\n");
+    m_dir.WriteFile("extra/e.h", "// h\n");
+
+    const ProcessResult result = runReport({ "--by-project", "--json", "--compare", csOld, csApp, csExtra });
+    ASSERT_EQ(result.nExitCode, 0) << result.csErr;
+    const Json compare = Json::parse(result.csOut)["compare"];
+    EXPECT_EQ(compare["before"]["generated"], "2026-11-30T00:53:20Z");
+    EXPECT_EQ(compare["before"]["files"], 5);
+    EXPECT_EQ(compare["change"], Json::parse(R"({"files": 1, "counters": {"nTotalLines": 1, "nCommentLines": 1,
+        "nCodeLines": 0, "nCodeOnlyLines": 0, "nEmptyLines": 0, "nCodeChars": -16, "nTotalChars": -16}})"));
+    const Json expected = Json::parse(R"([
+        ["changed", {"files": 0, "counters": {"nTotalLines": 0, "nCommentLines": 0, "nCodeLines": -1,
+            "nCodeOnlyLines": -1, "nEmptyLines": 1, "nCodeChars": -19, "nTotalChars": -20}}],
+        ["added", {"files": 2, "counters": {"nTotalLines": 2, "nCommentLines": 1, "nCodeLines": 1,
+            "nCodeOnlyLines": 1, "nEmptyLines": 0, "nCodeChars": 3, "nTotalChars": 8}}],
+        ["removed", {"files": -1, "counters": {"nTotalLines": -1, "nCommentLines": 0, "nCodeLines": 0,
+            "nCodeOnlyLines": 0, "nEmptyLines": -1, "nCodeChars": 0, "nTotalChars": -4}}]])");
+    ASSERT_EQ(compare["projects"].size(), 3u) << result.csOut;
+    const std::string directories[] = { csApp, csExtra, csLib };
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(compare["projects"][i]["directory"], directories[i]);
+        EXPECT_EQ(compare["projects"][i]["status"], expected[i][0]);
+        EXPECT_EQ(compare["projects"][i]["change"], expected[i][1]) << directories[i];
+    }
+    EXPECT_TRUE(compare["projects"][1]["before"].is_null());
+
+    const std::string csText = runReport({ "--by-project", "--compare", csOld, csApp, csExtra }).csOut;
+    for (const std::string& csLine : { std::string("\nCompared with the report of 2026-11-30T00:53:20Z:\n"),
+             std::string("\nfiles                5    6      +1\n"),
+             std::string("\nnCodeChars         652  636     -16\n"),
+             "\nremoved      0      -1      0      -1  " + csLib + "\n" })
+        EXPECT_NE(csText.find(csLine), std::string::npos) << csLine << "\n" << csText;
+}
+
+TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
+{
+    const std::string csCounters = R"("counters": {"nTotalLines": 1, "nCommentLines": 0, "nCodeLines": 1,
+        "nCodeOnlyLines": 1, "nEmptyLines": 0, "nCodeChars": 2, "nTotalChars": 2})";
+    struct Case
+    {
+        const char* pszName;
+        std::string csContent;
+        const char* pszProblem;
+    };
+    const Case cases[] = {
+        { "missing.json", "", "No such file or directory" },
+        { "folder.json", "", "Is a directory" },
+        { "empty.json", "", "not JSON" },
+        { "cut.json", "{\"files\": 1,", "not JSON" },
+        { "latin1.json", "{\"files\": \"\xE9\"}", "not JSON" },
+        { "array.json", "[1, 2]", "not a Pindrel report (no JSON object)" },
+        { "negative.json", "{\"files\": -1, " + csCounters + ", \"projects\": []}",
+            "not a Pindrel report (no \"files\" count)" },
+        { "six.json", R"({"files": 1, "counters": {"nTotalLines": 1}, "projects": []})",
+            "not a Pindrel report (no \"counters\" with the seven counts)" },
+        { "noprojects.json", "{\"files\": 1, " + csCounters + "}", "not a Pindrel report (no \"projects\" list)" },
+        { "nameless.json", "{\"files\": 1, " + csCounters + ", \"projects\": [{\"files\": 1}]}",
+            "not a Pindrel report (a project without \"directory\" or \"files\")" },
+    };
+    m_dir.MakeDir("folder.json");
+    for (const Case& c : cases) {
+        const std::string csPath = m_dir / c.pszName;
+        if (std::string_view(c.pszName) != "missing.json" && std::string_view(c.pszName) != "folder.json")
+            m_dir.WriteFile(c.pszName, c.csContent);
+        const ProcessResult result = runReport({ "--compare", csPath, m_dir / "app" });
+        EXPECT_EQ(result.nExitCode, 2) << c.pszName;
+        EXPECT_EQ(result.csErr, "pindrel-report: " + csPath + ": " + c.pszProblem + "\n");
+        EXPECT_EQ(result.csOut, "");
     }
 }
 
@@ -240,8 +387,6 @@ TEST(PindrelReportThreads, OneAndTwoThreadsGiveTheSameReport)
     EXPECT_EQ(one.nExitCode, 0);
     EXPECT_EQ(two.csOut, one.csOut);
     EXPECT_NE(one.csOut.find("\"files\": 400,"), std::string::npos);
-    const ProcessResult tsv = runReport({ "--tsv", dir.Path() }, { "PINDREL_REPORT_THREADS=2" });
-    EXPECT_EQ(tsv.csOut, FormatTsv(engineReport({ dir.Path() })));
 }
 
 } // namespace

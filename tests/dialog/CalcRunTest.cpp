@@ -318,6 +318,8 @@ TEST_F(CalcRun, EditingTheListDuringARunLeavesTheRunAlone)
     EXPECT_EQ(ProjectEntries(), (Entries { csSecond }));
     EXPECT_EQ(ProjectSelection(), (Selection { true }));
     EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), 8);
+    EXPECT_EQ(m_pDlg->m_lvResults.ToHtmlTable().page.projects, (Entries { csFirst, csSecond }))
+        << "the exported page names the directories counted";
 }
 
 TEST_F(CalcRun, CalcWithoutFilesKeepsTheReportAndTellsTheUser)

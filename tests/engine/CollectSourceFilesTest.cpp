@@ -1,6 +1,5 @@
 #include "CollectSourceFiles.h"
 
-#include <chrono>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,10 +149,8 @@ TEST_F(CollectSourceFilesTest, LinkCyclesAndFifosEndPromptly)
     ASSERT_EQ(::symlink("..", (m_dir / "sub/up").c_str()), 0);
     ASSERT_EQ(::symlink("loop.h", (m_dir / "loop.h").c_str()), 0);
     ASSERT_EQ(::mkfifo((m_dir / "pipe.c").c_str(), 0600), 0);
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(collectProject(0, m_dir.Path()), 3);
     EXPECT_EQ(ProjectFileLists[0], (FileList { m_dir / "loop.h", m_dir / "sub/a.h", m_dir / "pipe.c" }));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -334,6 +337,31 @@ TEST_F(CListCtrlExTest, HtmlTableFollowsTheDisplayOrder)
     ASSERT_EQ(html.rowColors.size(), 2u);
     EXPECT_EQ(html.rowColors[0].crBack, 0xBFFFFFu);
     EXPECT_EQ(html.rowColors[1].crFore, 0x0000FFu);
+}
+
+TEST_F(CListCtrlExTest, CopyPutsTheSelectedOrAllRowsOnTheClipboard)
+{
+    insertColumns(m_list, { { "Results", 0, 80 }, { "# Lines ", 1, 50 } });
+    const char* const rows[][2] = { { "Code & comments", "80" }, { "Code only", "50" }, { "# lines", "100" } };
+    for (int i = 0; i < 3; ++i) {
+        m_list.InsertItem(i, rows[i][0]);
+        m_list.SetItemText(i, 1, rows[i][1]);
+    }
+    m_list.SetFullRowSel(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+    QTest::keyClick(&m_table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+        "Results\t# Lines \nCode & comments\t80\nCode only\t50\n# lines\t100\n");
+
+    m_table.selectRow(0);
+    m_table.selectionModel()->select(
+        m_table.model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(m_table.contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(m_table.actions().size(), 1);
+    m_table.actions().front()->trigger();
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text().toStdString(), "Results\t# Lines \nCode & comments\t80\n# lines\t100\n");
 }
 
 TEST_F(CListCtrlExTest, SaveWritesThePageOrSaysWhyNot)

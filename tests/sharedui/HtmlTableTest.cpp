@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include "ProfileFaults.h"
 #include "TempDir.h"
 
@@ -141,6 +143,41 @@ TEST(RenderHtml, MatchesTheReferencePage)
     const std::string csExpected = ReadWholeFile(PINDREL_SHAREDUI_TEST_DATA "/sample-table.html");
     ASSERT_FALSE(csExpected.empty()) << "reference page missing";
     EXPECT_EQ(RenderHtml(sampleTable()), csExpected);
+}
+
+TEST(RenderHtml, ReportPageValidatesAndShowsEachShare)
+{
+    HtmlTable table = sampleTable();
+    table.page.csHeading = "Pindrel report";
+    table.page.csDate = "2026-11-30 00:53 UTC";
+    table.page.projects = { "/src/a", "<b&c>" };
+    table.page.slices = { { "Comment only", 10 }, { "Code with a comment", 30 }, { "Code only", 60 }, { "Empty", 0 } };
+    table.page.csShareUnit = "code lines";
+    table.page.sections = { { "/src/a", { { "Code only", "30" } }, 30 }, { "<b&c>", { { "Code only", "10" } }, 10 } };
+    const std::string csHtml = RenderHtml(table);
+
+    TempDir dir;
+    QProcess tidy;
+    tidy.start(QStringLiteral("tidy"), { QStringLiteral("-q"), QStringLiteral("-e"),
+                                           QString::fromStdString(dir.WriteFile("page.html", csHtml)) });
+    ASSERT_TRUE(tidy.waitForFinished(-1)) << "tidy did not run: " << tidy.errorString().toStdString();
+    EXPECT_EQ(tidy.exitCode(), 0);
+    EXPECT_EQ(tidy.readAllStandardError().toStdString() + tidy.readAllStandardOutput().toStdString(), "");
+
+    for (const char* pszPart :
+        { "2 projects: <span class=\"dir\">/src/a</span>, <span class=\"dir\">&lt;b&amp;c&gt;</span>",
+            "role=\"img\" aria-label=\"Ring chart of 100 lines: Comment only 10 (10.0 %); Code with a comment 30 "
+            "(30.0 %); Code only 60 (60.0 %); Empty 0 (0.0 %)\"",
+            // The third slice starts where 40 % of the ring is drawn.
+            "stroke=\"#0072b2\" stroke-width=\"6\" stroke-dasharray=\"60.000 40.000\" stroke-dashoffset=\"-15.000\"",
+            "<span>Empty</span><span class=\"num\">0</span><span class=\"num\">0.0 %</span>",
+            "<rect width=\"75.0\" height=\"4\" fill=\"#0072b2\"/></svg><span>75.0 % of code lines (30)</span>",
+            "<h3 class=\"dir\">&lt;b&amp;c&gt;</h3>" })
+        EXPECT_NE(csHtml.find(pszPart), std::string::npos) << pszPart << "\n" << csHtml;
+    EXPECT_EQ(countOf(csHtml, "stroke-dasharray"), 3u); // an empty kind draws nothing
+    EXPECT_EQ(countOf(csHtml, "<table>"), 3u);
+    EXPECT_EQ(csHtml.find("<script"), std::string::npos);
+    EXPECT_EQ(csHtml.find("src="), std::string::npos);
 }
 
 TEST(WriteHtmlFile, WritesThePageAndReplacesAnOldFile)

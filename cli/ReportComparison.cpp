@@ -1,0 +1,177 @@
+#include "ReportComparison.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <map>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include "FileHandle.h"
+#include "Utf8Text.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Far above the report of 500 projects (about 1 MB): a bigger file is something else.
+constexpr std::size_t MAX_REPORT_BYTES = 64u << 20;
+
+// A count: a whole number from 0 up to the largest the counters hold.
+bool readCount(const Json& object, const char* pszKey, std::int64_t& nValue)
+{
+    const auto it = object.find(pszKey);
+    if (it == object.end() || !it->is_number_unsigned()
+        || it->get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+        return false;
+    nValue = static_cast<std::int64_t>(it->get<std::uint64_t>());
+    return true;
+}
+
+bool readCounters(const Json& value, LineCounters& counters)
+{
+    if (!value.is_object())
+        return false;
+    for (const CounterField& field : COUNTER_FIELDS) {
+        if (!readCount(value, field.pszName, counters.*field.pMember))
+            return false;
+    }
+    return true;
+}
+
+// The reason the document is no report, or empty when it is one.
+std::string readReport(const Json& document, SavedReport& report)
+{
+    const char* const pszNotReport = "not a Pindrel report";
+    if (!document.is_object())
+        return std::string(pszNotReport) + " (no JSON object)";
+    std::int64_t nFiles = 0;
+    if (!readCount(document, "files", nFiles))
+        return std::string(pszNotReport) + " (no \"files\" count)";
+    report.nFiles = static_cast<std::size_t>(nFiles);
+    const auto counters = document.find("counters");
+    if (counters == document.end() || !readCounters(*counters, report.counters))
+        return std::string(pszNotReport) + " (no \"counters\" with the seven counts)";
+    const auto projects = document.find("projects");
+    if (projects == document.end() || !projects->is_array())
+        return std::string(pszNotReport) + " (no \"projects\" list)";
+    for (const Json& project : *projects) {
+        SavedProject saved;
+        const auto directory = project.is_object() ? project.find("directory") : project.end();
+        if (directory == project.end() || !directory->is_string() || !readCount(project, "files", nFiles))
+            return std::string(pszNotReport) + " (a project without \"directory\" or \"files\")";
+        saved.csDirectory = directory->get<std::string>();
+        saved.nFiles = static_cast<std::size_t>(nFiles);
+        if (const auto own = project.find("counters"); own != project.end()) {
+            saved.counters.emplace();
+            if (!readCounters(*own, *saved.counters))
+                return std::string(pszNotReport) + " (a project's \"counters\" lack a count)";
+        }
+        report.projects.push_back(std::move(saved));
+    }
+    if (const auto generated = document.find("generated"); generated != document.end()) {
+        if (!generated->is_string())
+            return std::string(pszNotReport) + " (\"generated\" is no date)";
+        report.csGenerated = generated->get<std::string>();
+    }
+    return {};
+}
+
+bool sameCounts(const ProjectRun& now, const SavedProject& before)
+{
+    return now.files.size() == before.nFiles && (!before.counters || *before.counters == now.counters);
+}
+
+} // namespace
+
+SavedReportLoad ParseSavedReport(const std::string& csText, const std::string& csName)
+{
+    SavedReportLoad load;
+    const Json document = Json::parse(csText, nullptr, false);
+    if (document.is_discarded()) {
+        load.csError = csName + ": not JSON";
+        return load;
+    }
+    const std::string csProblem = readReport(document, load.report);
+    if (!csProblem.empty())
+        load.csError = csName + ": " + csProblem;
+    return load;
+}
+
+SavedReportLoad LoadSavedReport(const std::string& csPath)
+{
+    SavedReportLoad load;
+    const auto fail = [&](const std::string& csProblem) {
+        load.csError = csPath + ": " + csProblem;
+        return load;
+    };
+    const FileHandle file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0)
+        return fail(std::strerror(errno));
+    std::string csText;
+    char acBuffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.Get(), acBuffer, sizeof acBuffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(std::strerror(errno));
+        if (n == 0)
+            break;
+        csText.append(acBuffer, static_cast<std::size_t>(n));
+        if (csText.size() > MAX_REPORT_BYTES)
+            return fail("too large to be a Pindrel report");
+    }
+    return ParseSavedReport(csText, csPath);
+}
+
+std::vector<ProjectComparison> CompareProjects(
+    const std::vector<ProjectRun>& now, const std::vector<SavedProject>& before)
+{
+    // Per directory text, the old projects not yet matched, in their order.
+    std::map<std::string, std::vector<const SavedProject*>> unmatched;
+    for (auto it = before.rbegin(); it != before.rend(); ++it)
+        unmatched[it->csDirectory].push_back(&*it);
+    std::vector<ProjectComparison> comparisons;
+    for (const ProjectRun& project : now) {
+        // The saved report holds the directory as valid UTF-8; compare like with like.
+        ProjectComparison comparison { ToValidUtf8(project.csDirectory), ProjectChange::Added, &project, nullptr };
+        std::vector<const SavedProject*>& candidates = unmatched[comparison.csDirectory];
+        if (!candidates.empty()) {
+            comparison.pBefore = candidates.back();
+            candidates.pop_back();
+            comparison.change
+                = sameCounts(project, *comparison.pBefore) ? ProjectChange::Unchanged : ProjectChange::Changed;
+        }
+        comparisons.push_back(std::move(comparison));
+    }
+    for (const SavedProject& project : before) {
+        std::vector<const SavedProject*>& candidates = unmatched[project.csDirectory];
+        if (std::find(candidates.begin(), candidates.end(), &project) != candidates.end())
+            comparisons.push_back({ project.csDirectory, ProjectChange::Removed, nullptr, &project });
+    }
+    return comparisons;
+}
+
+const char* ProjectChangeName(ProjectChange change)
+{
+    switch (change) {
+    case ProjectChange::Added:
+        return "added";
+    case ProjectChange::Removed:
+        return "removed";
+    case ProjectChange::Changed:
+        return "changed";
+    case ProjectChange::Unchanged:
+        break;
+    }
+    return "unchanged";
+}
+
+std::string SignedText(std::int64_t nValue)
+{
+    return nValue > 0 ? "+" + std::to_string(nValue) : std::to_string(nValue);
+}

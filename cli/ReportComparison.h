@@ -1,0 +1,87 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "LineCounters.h"
+#include "ProjectRun.h"
+
+// The seven counters by the names reports give them.
+struct CounterField
+{
+    const char* pszName;
+    std::int64_t LineCounters::*pMember;
+};
+
+inline constexpr std::array<CounterField, 7> COUNTER_FIELDS { {
+    { "nTotalLines", &LineCounters::nTotalLines },
+    { "nCommentLines", &LineCounters::nCommentLines },
+    { "nCodeLines", &LineCounters::nCodeLines },
+    { "nCodeOnlyLines", &LineCounters::nCodeOnlyLines },
+    { "nEmptyLines", &LineCounters::nEmptyLines },
+    { "nCodeChars", &LineCounters::nCodeChars },
+    { "nTotalChars", &LineCounters::nTotalChars },
+} };
+
+// One project of a saved report. Reports written without --by-project hold no
+// counters per project.
+struct SavedProject
+{
+    std::string csDirectory; // as the JSON holds it: valid UTF-8
+    std::size_t nFiles = 0;
+    std::optional<LineCounters> counters;
+};
+
+// A report that pindrel-report --json wrote earlier.
+struct SavedReport
+{
+    std::optional<std::string> csGenerated; // reports of older versions carry no date
+    std::size_t nFiles = 0;
+    LineCounters counters;
+    std::vector<SavedProject> projects;
+};
+
+struct SavedReportLoad
+{
+    SavedReport report;
+    std::string csError; // "PATH: problem" when the file is no usable report
+
+    [[nodiscard]] bool Ok() const { return csError.empty(); }
+};
+
+// Reads and checks a saved report: missing, unreadable, not JSON or not a
+// Pindrel report each give a one-line reason naming the file.
+[[nodiscard]] SavedReportLoad LoadSavedReport(const std::string& csPath);
+
+// The same check over text already read; csName names it in the error.
+[[nodiscard]] SavedReportLoad ParseSavedReport(const std::string& csText, const std::string& csName);
+
+enum class ProjectChange {
+    Added,
+    Removed,
+    Changed,
+    Unchanged,
+};
+
+// A project of either run, matched by its directory text; the k-th project
+// named D now meets the k-th project named D before.
+struct ProjectComparison
+{
+    std::string csDirectory;
+    ProjectChange change = ProjectChange::Unchanged;
+    const ProjectRun* pNow = nullptr; // null when removed
+    const SavedProject* pBefore = nullptr; // null when added
+};
+
+// The projects in today's order, then the removed ones in their old order.
+[[nodiscard]] std::vector<ProjectComparison> CompareProjects(
+    const std::vector<ProjectRun>& now, const std::vector<SavedProject>& before);
+
+// "added", "removed", "changed" or "unchanged".
+[[nodiscard]] const char* ProjectChangeName(ProjectChange change);
+
+// "+120", "-3", "0".
+[[nodiscard]] std::string SignedText(std::int64_t nValue);
