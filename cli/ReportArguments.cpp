@@ -1,5 +1,6 @@
 #include "ReportArguments.h"
 
+#include "PindrelVersion.h"
 #include "ProjectFileLists.h"
 
 namespace {
@@ -92,6 +93,5 @@ Environment: )";
 
 std::string ReportVersionText()
 {
-    return "pindrel-report " + std::to_string(PINDREL_VERSION_MAJOR) + "." + std::to_string(PINDREL_VERSION_MINOR)
-        + " (build " + std::to_string(PINDREL_VERSION_BUILD) + ")";
+    return "pindrel-report " PINDREL_VERSION_SHORT " (build " PINDREL_VERSION_BUILD ")";
 }

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev
     xvfb xauth xdotool x11-utils imagemagick
     fonts-dejavu-core desktop-file-utils
+    dpkg-dev file
 )
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)
