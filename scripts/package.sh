@@ -12,7 +12,6 @@ export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
 echo "Building the Pindrel package in $build (a release build takes a few minutes)..." >&2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPINDREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" -- --no-print-directory >/dev/null
-# The icons are drawn by a Qt program during the build; it needs no display.
 (cd "$build" && cpack -G DEB >/dev/null)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 package="$build/pindrel_${version}_$(dpkg --print-architecture).deb"
