@@ -20,3 +20,10 @@ target_link_libraries(pindrel_warnings INTERFACE pindrel_sanitizers)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/PindrelVersion.h.in ${PROJECT_BINARY_DIR}/generated/PindrelVersion.h @ONLY)
 add_library(pindrel_version INTERFACE)
 target_include_directories(pindrel_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
+
+# Qt code: no silent QString from a byte string (our bytes are not always UTF-8),
+# no narrowing in signal-slot connections, and string concatenation that
+# allocates once.
+add_library(pindrel_qt_config INTERFACE)
+target_compile_definitions(pindrel_qt_config INTERFACE
+    QT_NO_CAST_FROM_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER)
