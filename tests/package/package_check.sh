@@ -21,7 +21,7 @@ if dpkg-query -W -f='${Status}' pindrel 2>/dev/null | grep -q 'install ok instal
 fi
 
 echo "== tools"
-tools=(dpkg-dev file lintian appstream man-db desktop-file-utils bash-completion xvfb xauth xdotool)
+tools=(dpkg-dev file lintian appstream man-db desktop-file-utils bash-completion xvfb xauth xdotool x11-utils)
 missing=()
 for p in "${tools[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -174,6 +174,9 @@ if [[ -z $window ]]; then
     problem "the installed pindrel showed no window"
 else
     echo "window: $(xdotool getwindowname "$window")"
+    # Docks join a window to its launcher entry by this class on X11.
+    xprop -id "$window" WM_CLASS | grep -qF "\"$(value StartupWMClass)\"" \
+        || problem "the window's $(xprop -id "$window" WM_CLASS) does not match StartupWMClass=$(value StartupWMClass)"
     # Escape leaves without storing anything: a clean exit is expected.
     xdotool windowfocus --sync "$window" key Escape
     for ((i = 0; i < 100; ++i)); do
