@@ -93,5 +93,5 @@ Environment: )";
 
 std::string ReportVersionText()
 {
-    return "pindrel-report " PINDREL_VERSION_SHORT " (build " PINDREL_VERSION_BUILD ")";
+    return "pindrel-report " PINDREL_VERSION_SHORT " (build " PINDREL_VERSION_BUILD_TEXT ")";
 }

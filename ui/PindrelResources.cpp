@@ -42,5 +42,5 @@ void RegisterPindrelResources()
 
     RegisterAppIcon(RingIcon());
     RegisterVersionInfo({ "Pindrel", "Simple statistics on your C/C++ code.", "Version " PINDREL_VERSION_SHORT,
-        PINDREL_VERSION_BUILD, PINDREL_VERSION_FULL });
+        PINDREL_VERSION_BUILD_TEXT, PINDREL_VERSION_FULL });
 }
