@@ -88,7 +88,8 @@ manuals=$(man -w pindrel pindrel-report) || problem "man -w does not find both m
 [[ $manuals == $'/usr/share/man/man1/pindrel.1.gz\n/usr/share/man/man1/pindrel-report.1.gz' ]] \
     || problem "man -w found: $manuals"
 for page in pindrel pindrel-report; do
-    warnings=$(man --warnings -E UTF-8 -l "/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    warnings=$(man --warnings -E UTF-8 -l "/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null) \
+        || problem "man cannot show $page.1"
     [[ -z $warnings ]] || problem "man warns about $page.1: $warnings"
     zcat "/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "\"Pindrel $major.$minor\"" \
         || problem "$page.1 does not carry the version $major.$minor"
@@ -111,7 +112,7 @@ complete_words()
 while IFS='|' read -r words expected; do
     read -ra line <<<"$words"
     [[ $words == *' ' ]] && line+=('')
-    actual=$(complete_words "${line[@]}")
+    actual=$(complete_words "${line[@]}") || problem "completing '$words' failed"
     [[ $actual == "$expected" ]] || problem "completing '$words' gave '$actual', not '$expected'"
 done <<'ROWS'
 pindrel-report --h|--help --html
