@@ -34,9 +34,12 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/pindrel-package.XXXXXX")
 xvfb_pid=
 app_pid=
+installed=
 cleanup()
 {
     set +e
+    # A check that stopped half way must not leave the package on the machine.
+    [[ -n $installed ]] && dpkg --purge pindrel >/dev/null 2>&1
     [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
     wait
@@ -75,6 +78,7 @@ if grep -rqs '^path-exclude' /etc/dpkg/dpkg.cfg.d/; then
 fi
 apt-get install -y -qq "${dpkg_options[@]}" "$package" >"$work/install.log" 2>&1 \
     || { cat "$work/install.log" >&2; fatal "apt-get install $package failed"; }
+installed=yes
 dpkg -L pindrel >"$work/files"
 
 echo "== the shell and the manual"
@@ -194,6 +198,7 @@ wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=
 
 echo "== remove and purge"
+installed=
 apt-get remove -y -qq pindrel >"$work/remove.log" 2>&1 || { cat "$work/remove.log" >&2; problem "apt-get remove failed"; }
 # apt-get cannot purge a package no repository holds once it is removed; dpkg can.
 dpkg --purge pindrel >>"$work/remove.log" 2>&1 || { cat "$work/remove.log" >&2; problem "dpkg --purge failed"; }
