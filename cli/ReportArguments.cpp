@@ -1,5 +1,6 @@
 #include "ReportArguments.h"
 
+#include "PindrelVersion.h"
 #include "ProjectFileLists.h"
 
 namespace {
@@ -123,12 +124,10 @@ Environment: )";
 
 std::string ReportVersionNumber()
 {
-    return std::to_string(PINDREL_VERSION_MAJOR) + "." + std::to_string(PINDREL_VERSION_MINOR) + "."
-        + std::to_string(PINDREL_VERSION_PATCH) + "." + std::to_string(PINDREL_VERSION_BUILD);
+    return PINDREL_VERSION_FULL;
 }
 
 std::string ReportVersionText()
 {
-    return "pindrel-report " + std::to_string(PINDREL_VERSION_MAJOR) + "." + std::to_string(PINDREL_VERSION_MINOR)
-        + " (build " + std::to_string(PINDREL_VERSION_BUILD) + ")";
+    return "pindrel-report " PINDREL_VERSION_SHORT " (build " PINDREL_VERSION_BUILD_TEXT ")";
 }

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick
     fonts-dejavu-core desktop-file-utils
     nlohmann-json3-dev tidy
+    dpkg-dev file
 )
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)

@@ -89,7 +89,7 @@ QWidget* CreateDialogControl(const DlgItemTemplate& item, QWidget* pParent)
             return pFrame;
         }
         auto* const pLabel = new QLabel(csText, pParent);
-        pLabel->setWordWrap(csText.contains('\n') || item.cy > 12);
+        pLabel->setWordWrap(csText.contains(u'\n') || item.cy > 12);
         pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return pLabel;
     }

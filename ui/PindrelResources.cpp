@@ -5,6 +5,7 @@
 #include "AppResources.h"
 #include "CollectSourceFiles.h"
 #include "MainDialogTemplates.h"
+#include "PindrelVersion.h"
 #include "Resource.h"
 #include "RingIcon.h"
 #include "StringTable.h"
@@ -85,5 +86,6 @@ void RegisterPindrelResources()
         RegisterDialogTemplate(IDD_MAIN, language, MainDialogTemplate(language));
 
     RegisterAppIcon(RingIcon());
-    RegisterVersionInfo({ "Pindrel", "Simple statistics on your C/C++ code.", "Version 1.4", "24", "1.4.0.24" });
+    RegisterVersionInfo({ "Pindrel", "Simple statistics on your C/C++ code.", "Version " PINDREL_VERSION_SHORT,
+        PINDREL_VERSION_BUILD_TEXT, PINDREL_VERSION_FULL });
 }

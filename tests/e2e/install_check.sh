@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop and a
-# shell find there: programs, launcher entry, icons, manual page.
+# shell find there: programs, launcher entry, icons, manual pages.
 #
 # usage: install_check.sh CMAKE BUILD_DIR
 set -euo pipefail
@@ -24,9 +24,14 @@ sizes=(16 32 48 64 128 256)
 expected=(
     bin/pindrel
     bin/pindrel-report
-    share/applications/pindrel.desktop
+    share/applications/io.github.pindrel.Pindrel.desktop
+    share/bash-completion/completions/pindrel-report
+    share/doc/pindrel/changelog.gz
+    share/doc/pindrel/copyright
     share/icons/hicolor/scalable/apps/pindrel.svg
-    share/man/man1/pindrel-report.1
+    share/man/man1/pindrel.1.gz
+    share/man/man1/pindrel-report.1.gz
+    share/metainfo/io.github.pindrel.Pindrel.metainfo.xml
 )
 for size in "${sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/pindrel.png")
@@ -50,7 +55,7 @@ else
     note "identify not found: icon sizes not checked"
 fi
 
-entry=$prefix/share/applications/pindrel.desktop
+entry=$prefix/share/applications/io.github.pindrel.Pindrel.desktop
 if [[ -f $entry ]]; then
     value() { sed -n "s/^$1=//p" "$entry"; }
     [[ $(value Name) == Pindrel ]] || problem "Name is '$(value Name)'"
@@ -62,24 +67,28 @@ if [[ -f $entry ]]; then
     icon=$(value Icon)
     [[ -f $prefix/share/icons/hicolor/scalable/apps/$icon.svg ]] || problem "Icon=$icon has no installed icon"
     if command -v desktop-file-validate >/dev/null; then
-        desktop-file-validate "$entry" || problem "desktop-file-validate rejects pindrel.desktop"
+        desktop-file-validate "$entry" || problem "desktop-file-validate rejects ${entry##*/}"
     else
         note "desktop-file-validate not found: the entry's syntax is not checked"
     fi
 fi
 
 report=$prefix/bin/pindrel-report
-manual=$prefix/share/man/man1/pindrel-report.1
-if [[ -x $report && -f $manual ]]; then
+manual=$prefix/pindrel-report.1
+if [[ -x $report && -f $prefix/share/man/man1/pindrel-report.1.gz ]]; then
+    gzip -dc "$prefix/share/man/man1/pindrel-report.1.gz" >"$manual"
     "$report" --version | grep -q '^pindrel-report [0-9]' || problem "the installed pindrel-report does not run"
     # Every option that --help lists has its entry in the manual page.
     for option in $("$report" --help | grep -o -- '--[a-z]\+' | sort -u); do
         grep -qF -- "\\-\\-${option#--}" "$manual" || problem "the manual page does not describe $option"
     done
-    if command -v groff >/dev/null; then
-        warnings=$(groff -man -Tutf8 -ww -z "$manual" 2>&1)
-        [[ -z $warnings ]] || problem "groff warns about the manual page: $warnings"
-    fi
+fi
+if command -v groff >/dev/null; then
+    for page in pindrel pindrel-report; do
+        [[ -f $prefix/share/man/man1/$page.1.gz ]] || continue
+        warnings=$(gzip -dc "$prefix/share/man/man1/$page.1.gz" | groff -man -Tutf8 -ww -z 2>&1)
+        [[ -z $warnings ]] || problem "groff warns about $page.1: $warnings"
+    done
 fi
 
 if ((problems > 0)); then
