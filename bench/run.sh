@@ -143,7 +143,7 @@ perl -e '
         mkdir "d" or die; chdir "d" or die;
     }' "$synthetic/wide" "$synthetic/deep"
 truncate -s 2G "$synthetic/sparse/big.c"
-yes '    x = y; // z' | head -c 10000000 >"$synthetic/ten/ten.c"
+perl -e 'print "    x = y; // z\n" x 625000' >"$synthetic/ten/ten.c" # 10,000,000 bytes
 for entry in "100,000 files in one directory:wide" "5,000 nested levels, 15,000 files:deep" \
     "a 2 GiB sparse file, 1 thread:sparse" "one 10 MB file, 1 thread (a dialog step, plus start-up):ten"; do
     label=${entry%%:*}
