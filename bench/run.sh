@@ -130,18 +130,20 @@ done
 echo "== trees that tests used to time"
 synthetic="$work/synthetic"
 mkdir -p "$synthetic/wide" "$synthetic/deep" "$synthetic/sparse" "$synthetic/ten"
-(
-    cd "$synthetic/wide"
-    for ((i = 0; i < 100000; i++)); do : >"f$i.c"; done
-)
-(
-    cd "$synthetic/deep"
-    for ((i = 0; i < 5000; i++)); do
-        printf 'int a; // x\n' >x.c && printf '\n' >y.h && printf '\n' >z.c && mkdir d && cd d
-    done
-)
+# Perl (always there on Debian) makes them: a shell would fork per file and keep the
+# ever longer working directory's path.
+perl -e '
+    chdir $ARGV[0] or die;
+    for my $i (0 .. 99999) { open(my $f, ">", "f$i.c") or die; }
+    chdir $ARGV[1] or die;
+    for (1 .. 5000) {
+        for (["x.c", "int a; // x\n"], ["y.h", "\n"], ["z.c", "\n"]) {
+            open(my $f, ">", $_->[0]) or die; print $f $_->[1];
+        }
+        mkdir "d" or die; chdir "d" or die;
+    }' "$synthetic/wide" "$synthetic/deep"
 truncate -s 2G "$synthetic/sparse/big.c"
-yes '    x = y; // z' | head -c 10000000 >"$synthetic/ten/ten.c"
+perl -e 'print "    x = y; // z\n" x 625000' >"$synthetic/ten/ten.c" # 10,000,000 bytes
 for entry in "100,000 files in one directory:wide" "5,000 nested levels, 15,000 files:deep" \
     "a 2 GiB sparse file, 1 thread:sparse" "one 10 MB file, 1 thread (a dialog step, plus start-up):ten"; do
     label=${entry%%:*}

@@ -30,6 +30,16 @@ int clampedCount(std::size_t nAdded)
 
 } // namespace
 
+std::string JoinPath(const std::string& csDir, const std::string& csName)
+{
+    std::string csPath;
+    csPath.reserve(csDir.size() + 1 + csName.size());
+    csPath += csDir;
+    csPath += '/';
+    csPath += csName;
+    return csPath;
+}
+
 int WalkSourceTree(const std::string& csRoot,
     const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit)
 {
@@ -47,7 +57,7 @@ int WalkSourceTree(const std::string& csRoot,
         subdirectories.clear();
         for (const DirectoryEntry& entry : entries) {
             if (entry.bDirectory)
-                subdirectories.push_back(csCurrent + '/' + entry.csName);
+                subdirectories.push_back(JoinPath(csCurrent, entry.csName));
         }
         // Reverse onto the stack, so the first subdirectory is visited first.
         for (auto it = subdirectories.rbegin(); it != subdirectories.rend(); ++it)
@@ -62,7 +72,7 @@ std::size_t CollectMatchingPaths(const std::string& csDir, std::string_view csEx
     (void)WalkSourceTree(csDir, [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
         for (const DirectoryEntry& entry : entries) {
             if (MatchesSourcePattern(entry.csName, csExt))
-                list.push_back(csCurrent + '/' + entry.csName);
+                list.push_back(JoinPath(csCurrent, entry.csName));
         }
     });
     return list.size() - nBefore;
@@ -77,9 +87,9 @@ void CollectProject(ProjectRun& project)
         WalkSourceTree(project.csDirectory, [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
             for (const DirectoryEntry& entry : entries) {
                 if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[0]))
-                    project.files.push_back(csCurrent + '/' + entry.csName);
+                    project.files.push_back(JoinPath(csCurrent, entry.csName));
                 else if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[1]))
-                    sources.push_back(csCurrent + '/' + entry.csName);
+                    sources.push_back(JoinPath(csCurrent, entry.csName));
             }
         });
     project.files.insert(

@@ -17,6 +17,10 @@ inline constexpr std::string_view NO_VALID_FILES_MESSAGE = "No valid files (*.c*
 // The patterns one project is collected with, in collection order: headers, then sources.
 inline constexpr std::array<std::string_view, 2> PROJECT_PATTERNS { "h*", "c*" };
 
+// csDir + '/' + csName in a string of exactly that size: a path built with
+// operator+ keeps twice its length, which deep trees of long paths pay for.
+[[nodiscard]] std::string JoinPath(const std::string& csDir, const std::string& csName);
+
 // Visits csRoot and every real directory below it, depth first: a directory
 // before its subdirectories, siblings in name order. fnVisit gets each
 // directory's path (csRoot verbatim, names joined with '/') and its entries.

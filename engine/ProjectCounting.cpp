@@ -315,7 +315,7 @@ LineCounters CollectAndCountProjects(
                         for (const DirectoryEntry& entry : entries) {
                             for (std::size_t nPattern = 0; nPattern < PROJECT_PATTERNS.size(); ++nPattern) {
                                 if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[nPattern])) {
-                                    found[i][nPattern].push_back(csCurrent + '/' + entry.csName);
+                                    found[i][nPattern].push_back(JoinPath(csCurrent, entry.csName));
                                     run.Append({ &found[i][nPattern].back(), i });
                                     break;
                                 }
