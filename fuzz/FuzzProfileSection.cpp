@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "FuzzFinding.h"
 #include "ProfileSectionProperty.h"
 
 namespace {
@@ -40,10 +41,5 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {
-    const std::string csWhy = CheckProfileSection(pData, nSize, g_csScratchFolder);
-    if (!csWhy.empty()) {
-        std::fprintf(stderr, "%s\n", csWhy.c_str());
-        std::abort();
-    }
-    return 0;
+    return AbortOnFinding(CheckProfileSection(pData, nSize, g_csScratchFolder));
 }
