@@ -14,7 +14,9 @@
 
 namespace {
 
-constexpr std::size_t READ_BLOCK = 256 * 1024;
+// Small enough that the copy out of the page cache lands in the core's own cache:
+// with 256 KiB blocks that copy took a third of the time on the kernel tree.
+constexpr std::size_t READ_BLOCK = 64 * 1024;
 
 // One read buffer per thread, reused for every file.
 char* readBuffer()
