@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "CAttribute.h"
 #include "HtmlTable.h"
 
-class CAttribute;
 class QTableWidget;
 
 // A list in report view over a QTableWidget: columns with heading, alignment and
@@ -24,10 +24,10 @@ public:
 
     // Where the layout is kept: INI file path and section name.
     void SetPersistStorage(const std::string& csIniPath, const std::string& csKey);
-    // Applies the stored layout, columns included; nonzero when one was applied.
-    int RestorePersistStorage();
-    // Stores headings, alignments, widths and order; nonzero on success.
-    int StorePersistStorage();
+    // Applies the stored layout, columns included; true when one was applied.
+    [[nodiscard]] bool RestorePersistStorage();
+    // Stores headings, alignments, widths and order; true when they were written.
+    [[nodiscard]] bool StorePersistStorage();
 
     // nFormat: 0 left, 1 right. Returns the new column's index, -1 on failure.
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem);
@@ -41,8 +41,12 @@ public:
     [[nodiscard]] int GetHeadingWidth(const char* pszHeading) const;
     [[nodiscard]] std::string GetItemText(int nItem, int nSubItem) const;
 
-    // Nonzero turns on full-row selection. Returns the previous setting.
-    int SetFullRowSel(int bFullRow);
+    // Turns full-row selection on or off. Returns the previous setting.
+    bool SetFullRowSel(bool bFullRow);
+
+    // Appends a row attribute; rows take the attributes in turn.
+    void AddAttribute(const CAttribute& attribute);
+    [[nodiscard]] const std::vector<CAttribute>& GetAttributes() const { return m_attributes; }
 
     // The list as it stands, in display order, with the row colours.
     [[nodiscard]] HtmlTable ToHtmlTable() const;
@@ -50,10 +54,8 @@ public:
     // user in csError, when the file cannot be written.
     bool Save(const std::string& csPath, int nMode, std::string* pcsError = nullptr) const;
 
-    // Row attributes, used in turn; the list owns them and deletes them.
-    std::vector<CAttribute*> m_apAttributes;
-
 private:
+    std::vector<CAttribute> m_attributes;
     QTableWidget* m_pTable = nullptr;
     std::string m_csIniPath;
     std::string m_csKey;
