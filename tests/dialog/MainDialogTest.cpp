@@ -17,7 +17,7 @@
 #include <QTest>
 
 #include "AppResources.h"
-#include "CAttribute.h"
+#include "CListCtrlEx.h"
 #include "CounterPrinting.h"
 #include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
@@ -133,8 +133,6 @@ protected:
         return "<no text>";
     }
 
-    [[nodiscard]] QTableWidget* Results() const { return m_pDlg->m_lvResults.GetWidget(); }
-
     [[nodiscard]] std::vector<std::string> Headings() const
     {
         std::vector<std::string> headings;
@@ -146,10 +144,10 @@ protected:
     [[nodiscard]] std::vector<std::vector<std::string>> Cells() const
     {
         std::vector<std::vector<std::string>> rows;
-        for (int nRow = 0; nRow < m_pDlg->m_lvResults.GetItemCount(); ++nRow) {
+        for (int nRow = 0; nRow < Results()->rowCount(); ++nRow) {
             std::vector<std::string> cells;
-            for (int nCol = 0; nCol < m_pDlg->m_lvResults.GetColumnCount(); ++nCol)
-                cells.push_back(m_pDlg->m_lvResults.GetItemText(nRow, nCol));
+            for (int nCol = 0; nCol < Results()->columnCount(); ++nCol)
+                cells.push_back(ResultText(nRow, nCol));
             rows.push_back(std::move(cells));
         }
         return rows;
@@ -171,14 +169,19 @@ protected:
         };
     }
 
-    void ExpectBothAttributesAndFullRowSelection() const
+    // The report's rows take the two colours in turn (seen in the export) and select as whole rows.
+    void ExpectBothAttributesAndFullRowSelection()
     {
-        const std::vector<CAttribute*>& apAttributes = m_pDlg->m_lvResults.m_apAttributes;
-        ASSERT_EQ(apAttributes.size(), 2u);
-        EXPECT_EQ(apAttributes[0]->GetForeColor(), 0x000000u);
-        EXPECT_EQ(apAttributes[0]->GetBackColor(), 0xBFFFFFu);
-        EXPECT_EQ(apAttributes[1]->GetForeColor(), 0x000000u);
-        EXPECT_EQ(apAttributes[1]->GetBackColor(), 0xF5FFFFu);
+        g_lineCounters = ExampleRunCounters();
+        m_pDlg->FillResults();
+        AnswerSaveDialogWith(m_sources / "colours.html");
+        Button("IDC_HTML_EXPORT")->click();
+        const std::string csHtml = ReadWholeFile(m_sources / "colours.html");
+        const std::string csYellow = "<tr style=\"color: #000000; background: #ffffbf\">";
+        const std::string csWhite = "<tr style=\"color: #000000; background: #fffff5\">";
+        EXPECT_EQ(countOf(csHtml, csYellow), 4u) << csHtml;
+        EXPECT_EQ(countOf(csHtml, csWhite), 4u);
+        EXPECT_LT(csHtml.find(csYellow), csHtml.find(csWhite));
         EXPECT_EQ(Results()->selectionBehavior(), QAbstractItemView::SelectRows);
     }
 
@@ -244,7 +247,7 @@ TEST_P(MainDialogLanguageTest, ShowsEveryControlOfTheTemplateWithItsText)
     // Close is the one default button; the list toggles entries one click at a time; the frame is fixed.
     for (const QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
         EXPECT_EQ(pButton->isDefault(), pButton->objectName() == "IDOK") << pButton->objectName().toStdString();
-    EXPECT_EQ(m_pDlg->m_lbProjects->selectionMode(), QAbstractItemView::MultiSelection);
+    EXPECT_EQ(ProjectList()->selectionMode(), QAbstractItemView::MultiSelection);
     EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
     EXPECT_EQ(m_pDlg->size(), m_pDlg->minimumSize());
     EXPECT_FALSE(m_pDlg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
@@ -303,7 +306,6 @@ TEST_F(MainDialogTest, StartsWithAnEmptyEditEmptyBarsAllProjectsSelectedAndTheFo
 {
     OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
     EXPECT_EQ(DirectoryText(), "");
-    EXPECT_EQ(m_pDlg->m_csDirectory, "");
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b", "/src/c" }));
     EXPECT_EQ(ProjectSelection(), (std::vector<bool> { true, true, true }));
     for (const char* pszName : { "IDC_PROGRESS_ALL", "IDC_PROGRESS_PROJECT" }) {
@@ -311,9 +313,7 @@ TEST_F(MainDialogTest, StartsWithAnEmptyEditEmptyBarsAllProjectsSelectedAndTheFo
         EXPECT_EQ(pBar->value(), pBar->minimum()) << pszName;
         EXPECT_LT(pBar->minimum(), pBar->maximum()) << pszName << " must not be busy";
     }
-    EXPECT_EQ(m_pDlg->m_progressAll.GetPos(), 0);
-    EXPECT_EQ(m_pDlg->m_progressProject.GetPos(), 0);
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), 0);
+    EXPECT_EQ(Results()->rowCount(), 0);
     EXPECT_EQ(m_pDlg->focusWidget(), DirectoryEdit());
     Activate();
     EXPECT_EQ(QApplication::focusWidget(), DirectoryEdit());
@@ -326,13 +326,18 @@ TEST_F(MainDialogTest, FirstStartShowsTheFiveDefaultColumns)
     ASSERT_EQ(Results()->columnCount(), REPORT_COLUMN_COUNT);
     EXPECT_EQ(Headings(), (std::vector<std::string> { "Results", "# Lines ", "# Characters ", "% ", "Comments" }));
     const DesignScale scale;
+    // Heading widths as a list in the dialog's font measures them.
+    QTableWidget sameFont;
+    sameFont.setFont(Results()->font());
+    CListCtrlEx measure;
+    measure.Attach(&sameFont);
     for (int i = 0; i < REPORT_COLUMN_COUNT; ++i) {
         const ReportColumn& column = REPORT_COLUMNS[static_cast<std::size_t>(i)];
         SCOPED_TRACE(column.pszHeading);
         const bool bRight = (Results()->horizontalHeaderItem(i)->textAlignment() & Qt::AlignRight) != 0;
         EXPECT_EQ(bRight, column.alignment == ColumnAlignment::Right);
         // The design widths on this font, and never so narrow that the heading is cut.
-        const int nHeadingWidth = m_pDlg->m_lvResults.GetHeadingWidth(column.pszHeading);
+        const int nHeadingWidth = measure.GetHeadingWidth(column.pszHeading);
         EXPECT_EQ(Results()->columnWidth(i), std::max(scale.ScaleDesignPixelsX(column.nWidth), nHeadingWidth));
         EXPECT_GE(Results()->columnWidth(i), nHeadingWidth);
     }
@@ -431,7 +436,7 @@ TEST_F(MainDialogTest, CancelledHtmlExportWritesNothing)
     EXPECT_EQ(m_nSaveDialogs, 1);
     EXPECT_TRUE(FolderNames(m_sources.Path()).empty());
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), REPORT_ROW_COUNT);
+    EXPECT_EQ(Results()->rowCount(), REPORT_ROW_COUNT);
 }
 
 TEST_F(MainDialogTest, HtmlExportUsesTheNameAsTyped)
