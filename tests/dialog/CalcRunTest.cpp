@@ -459,8 +459,8 @@ TEST_P(CalcRunClose, AbandonsTheRun)
 INSTANTIATE_TEST_SUITE_P(Closing, CalcRunClose, testing::Values(IDOK, IDCANCEL),
     [](const testing::TestParamInfo<int>& param) { return std::string(param.param == IDOK ? "Close" : "Escape"); });
 
-// Timing on large inputs. The bounds leave ample room for a loaded two-core machine; the figures are
-// printed and recorded as test properties. Making and removing the 100,000-file tree takes from a few
+// Large inputs. The times are printed and recorded as test properties, never bounded: a loaded or
+// sanitized run is slow without being wrong. Making and removing the 100,000-file tree takes from a few
 // seconds to most of a minute when the disk is busy, so that test runs on demand only
 // (--gtest_also_run_disabled_tests).
 class CalcRunTiming : public CalcRun
@@ -520,7 +520,6 @@ TEST_F(CalcRunTiming, DISABLED_CollectsAHundredThousandFilesInsideCalc)
 
     EXPECT_EQ(Bar("IDC_PROGRESS_ALL")->maximum(), 100000) << "the bar takes the full count";
     EXPECT_EQ(PendingRunTimer(), TIMER_RUN_START);
-    EXPECT_LT(nMs, 2000);
 }
 
 TEST_F(CalcRunTiming, OneStepCountsATenMegabyteFile)
@@ -543,5 +542,4 @@ TEST_F(CalcRunTiming, OneStepCountsATenMegabyteFile)
         TickRunToEnd();
     }
     RecordProperty("BestStepMicroseconds", static_cast<int>(nBestUs));
-    EXPECT_LT(nBestUs, 100 * 1000) << "a step should take a few milliseconds, well inside the 15 ms between steps";
 }
