@@ -46,7 +46,6 @@ public:
 
     // Appends a row attribute; rows take the attributes in turn.
     void AddAttribute(const CAttribute& attribute);
-    [[nodiscard]] const std::vector<CAttribute>& GetAttributes() const { return m_attributes; }
 
     // The list as it stands, in display order, with the row colours.
     [[nodiscard]] HtmlTable ToHtmlTable() const;
