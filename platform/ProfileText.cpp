@@ -218,14 +218,14 @@ std::string_view DecodeProfileValue(std::string_view csRaw)
 std::vector<ProfileEntry> ReadSectionFromText(std::string_view csText, std::string_view csSection)
 {
     const ParsedText parsed = parseText(csText);
-    const std::vector<SectionBlock> blocks = findSections(parsed, csSection);
     std::vector<ProfileEntry> entries;
-    if (blocks.empty())
-        return entries;
-    for (std::size_t i = blocks.front().nHeader + 1; i < blocks.front().nEnd; ++i) {
-        const ProfileLine& line = parsed.lines[i];
-        if (line.kind == LineKind::Entry)
-            entries.push_back({ std::string(line.csName), std::string(DecodeProfileValue(line.csRawValue)) });
+    // A section may stand more than once (one added by hand at the end): each holds part of the list.
+    for (const SectionBlock& block : findSections(parsed, csSection)) {
+        for (std::size_t i = block.nHeader + 1; i < block.nEnd; ++i) {
+            const ProfileLine& line = parsed.lines[i];
+            if (line.kind == LineKind::Entry)
+                entries.push_back({ std::string(line.csName), std::string(DecodeProfileValue(line.csRawValue)) });
+        }
     }
     return entries;
 }
@@ -233,13 +233,12 @@ std::vector<ProfileEntry> ReadSectionFromText(std::string_view csText, std::stri
 std::optional<std::string> FindValueInText(std::string_view csText, std::string_view csSection, std::string_view csKey)
 {
     const ParsedText parsed = parseText(csText);
-    const std::vector<SectionBlock> blocks = findSections(parsed, csSection);
-    if (blocks.empty())
-        return std::nullopt;
-    const std::size_t nLine = findKeyLine(parsed, blocks.front(), csKey);
-    if (nLine == blocks.front().nEnd)
-        return std::nullopt;
-    return std::string(DecodeProfileValue(parsed.lines[nLine].csRawValue));
+    for (const SectionBlock& block : findSections(parsed, csSection)) {
+        const std::size_t nLine = findKeyLine(parsed, block, csKey);
+        if (nLine != block.nEnd)
+            return std::string(DecodeProfileValue(parsed.lines[nLine].csRawValue));
+    }
+    return std::nullopt;
 }
 
 std::string ReplaceSectionInText(
@@ -285,12 +284,13 @@ std::string SetValueInText(
 
     const std::string_view csBody = parsed.csBody;
     const std::string_view csLineEnd = lineEndOf(csBody);
-    const SectionBlock& block = blocks.front();
     std::string csOut(parsed.csBom);
     csOut.reserve(csText.size() + csKey.size() + csValue.size() + 8);
 
-    const std::size_t nKeyLine = findKeyLine(parsed, block, csKey);
-    if (nKeyLine != block.nEnd) {
+    for (const SectionBlock& block : blocks) {
+        const std::size_t nKeyLine = findKeyLine(parsed, block, csKey);
+        if (nKeyLine == block.nEnd)
+            continue;
         // The line keeps its own line end, whatever it was.
         const ProfileLine& line = parsed.lines[nKeyLine];
         csOut.append(csBody.substr(0, line.nBegin));
@@ -299,6 +299,8 @@ std::string SetValueInText(
         return csOut;
     }
 
+    // A new key comes last of all the section's entries, so that it also reads last.
+    const SectionBlock& block = blocks.back();
     // After the section's last entry, so that comments and blank lines closing the section stay below it.
     std::size_t nAfter = block.nHeader;
     for (std::size_t i = block.nHeader + 1; i < block.nEnd; ++i) {

@@ -29,9 +29,9 @@ struct ProfileEntry
 // Reads the text after '=': blanks trimmed, then one pair of enclosing double quotes removed.
 [[nodiscard]] std::string_view DecodeProfileValue(std::string_view csRaw);
 
-// All entries of the first section of that name, in file order.
+// All entries of every section of that name, in file order.
 [[nodiscard]] std::vector<ProfileEntry> ReadSectionFromText(std::string_view csText, std::string_view csSection);
-// The value of the first key of that name in the first section of that name.
+// The value of the first key of that name in the sections of that name.
 [[nodiscard]] std::optional<std::string> FindValueInText(
     std::string_view csText, std::string_view csSection, std::string_view csKey);
 
@@ -40,7 +40,7 @@ struct ProfileEntry
 // Keys and values must be storable.
 [[nodiscard]] std::string ReplaceSectionInText(
     std::string_view csText, std::string_view csSection, const std::vector<ProfileEntry>& entries);
-// The text with one key set: its first line in the first section of that name replaced, else a new line after
-// that section's last entry, else a new section at the end. Key and value must be storable.
+// The text with one key set: its first line in the sections of that name replaced, else a new line after the
+// last such section's last entry, else a new section at the end. Key and value must be storable.
 [[nodiscard]] std::string SetValueInText(
     std::string_view csText, std::string_view csSection, std::string_view csKey, std::string_view csValue);

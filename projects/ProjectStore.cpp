@@ -36,8 +36,7 @@ void CLineCountDlg::SaveProjects()
         entries.push_back({ std::to_string(i), ListBoxGetText(m_lbProjects, i) });
     // One atomic replacement: a failure leaves the previous list on disk whole.
     const ProfileStatus status = ReplacePrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION, entries);
-    if (!status && !m_bStoreFailureShown) {
-        m_bStoreFailureShown = true;
+    // Every command that could not store the list says so: a user who closes believes what is not said.
+    if (!status)
         ShowMessage(IDS_PROJECTS_NOT_STORED, MessageIcon::Warning, { status.csError });
-    }
 }

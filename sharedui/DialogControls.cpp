@@ -58,6 +58,24 @@ protected:
     }
 };
 
+// A multiple-selection list box: a click or Space toggles one entry. Qt's multi-selection
+// also toggles every entry a pressed mouse passes over, which turns a slightly moved click
+// into a change of several entries.
+class MultipleSelListBox : public QListWidget
+{
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex& index, const QEvent* pEvent = nullptr) const override
+    {
+        if (pEvent != nullptr && pEvent->type() == QEvent::MouseMove)
+            return QItemSelectionModel::NoUpdate;
+        return QListWidget::selectionCommand(index, pEvent);
+    }
+};
+
 } // namespace
 
 QWidget* CreateDialogControl(const DlgItemTemplate& item, QWidget* pParent)
@@ -85,7 +103,7 @@ QWidget* CreateDialogControl(const DlgItemTemplate& item, QWidget* pParent)
     }
     case DlgControlClass::Edit: return new DialogEdit(pParent);
     case DlgControlClass::ListBox: {
-        auto* const pList = new QListWidget(pParent);
+        auto* const pList = new MultipleSelListBox(pParent);
         pList->setSelectionMode(QAbstractItemView::MultiSelection);
         pList->setSortingEnabled(false);
         pList->setUniformItemSizes(true);

@@ -120,5 +120,4 @@ private:
     QPushButton* const m_btnAbout;
 
     bool m_bRunPending = false;
-    bool m_bStoreFailureShown = false;
 };

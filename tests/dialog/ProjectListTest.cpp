@@ -1,6 +1,7 @@
 // Project list: the "Projects" section of the INI file and the commands that edit the list box.
 #include "DialogFixture.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,18 @@ TEST_F(ProjectList, LoadsKeysInFileOrderAndSavesThemBackNumberedFromZero)
 
     m_pDlg->SaveProjects();
     EXPECT_EQ(ReadIni(), "[Projects]\n0=five\n1=two\n2=ex\n");
+}
+
+TEST_F(ProjectList, EverySectionOfTheNameLoadsAndIsStoredAsOneWhereTheFirstStood)
+{
+    WriteIni("; mine\n[Projects]\n0=a\n[Other]\nk=v\n; kept\n[projects]\n0=b\n1=c\n; tail\n");
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "a", "b", "c" }));
+
+    CloseDialog(IDOK);
+    // Closing also stores the results list's layout, after all this.
+    const std::string csExpected = "; mine\n[Projects]\n0=a\n1=b\n2=c\n[Other]\nk=v\n; kept\n; tail\n";
+    EXPECT_EQ(ReadIni().substr(0, csExpected.size()), csExpected);
 }
 
 TEST_F(ProjectList, EmptyIdenticalAndBidonValuesAreEntriesLikeAnyOther)
@@ -284,11 +297,34 @@ TEST_F(ProjectList, ClickingASingleEntryCopiesItIntoTheEdit)
     ClickProject(2);
     EXPECT_EQ(ProjectSelection(), (Selection { false, true, false }));
     EXPECT_EQ(DirectoryText(), "/src/b");
+    ClickProject(1);
+    EXPECT_EQ(DirectoryText(), "/src/b") << "deselecting the last entry copies nothing";
+    ClickProject(1);
 
     // Selecting, editing and pressing Update is how an entry is renamed.
     TypeDirectory("/src/renamed");
     Button("IDC_UPDATE")->click();
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/c", "/src/renamed" }));
+}
+
+TEST_F(ProjectList, PressAndDragTogglesOnlyThePressedEntry)
+{
+    OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
+    SetSelection({ false, false, true });
+    TypeDirectory("typed");
+    QListWidget* const pList = m_pDlg->m_lbProjects;
+    const auto centre = [pList](int nIndex) { return pList->visualItemRect(pList->item(nIndex)).center(); };
+
+    QTest::mousePress(pList->viewport(), Qt::LeftButton, Qt::NoModifier, centre(0));
+    QTest::mouseMove(pList->viewport(), centre(1));
+    QTest::mouseMove(pList->viewport(), centre(2));
+    QTest::mouseRelease(pList->viewport(), Qt::LeftButton, Qt::NoModifier, centre(2));
+    EXPECT_EQ(ProjectSelection(), (Selection { true, false, true }));
+    EXPECT_EQ(DirectoryText(), "typed");
+
+    pList->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(pList, Qt::Key_Space);
+    EXPECT_EQ(ProjectSelection(), (Selection { true, true, true })) << "Space toggles the current entry";
 }
 
 TEST_F(ProjectList, BrowseCancelEmptiesTheEditAndAChoiceFillsIt)
@@ -330,6 +366,7 @@ TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
         " \"quoted inside blanks\" ",
         "a \"middle\" b",
         "\"",
+        "\"\"",
         "Bidon!",
         "x=y=z",
         "[Projects]",
@@ -418,7 +455,7 @@ TEST_F(ProjectList, CorruptedFileLoadsEmptyAndStaysUntilTheListIsStored)
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/new" }));
 }
 
-TEST_F(ProjectList, UnwritableFileWarnsOncePerSessionAndKeepsTheList)
+TEST_F(ProjectList, UnwritableFileWarnsOnEveryStoreAndKeepsTheList)
 {
     // The INI file's folder is a regular file: nothing can be read or created below it.
     m_config.WriteFile("Pindrel", "a file, not a folder");
@@ -434,9 +471,11 @@ TEST_F(ProjectList, UnwritableFileWarnsOncePerSessionAndKeepsTheList)
     EXPECT_EQ(m_messages[0].csText.rfind("The project list could not be stored.\n", 0), 0U) << m_messages[0].csText;
     EXPECT_NE(m_messages[0].csText.find(IniPath()), std::string::npos) << "the message names the file";
 
-    m_pDlg->SaveProjects();
+    Button("IDC_CALC")->click();
     CloseDialog(IDOK);
-    EXPECT_EQ(m_messages.size(), 1U);
+    const auto nStoreWarnings = std::count_if(m_messages.begin(), m_messages.end(),
+        [](const auto& message) { return message.csText.starts_with("The project list could not be stored."); });
+    EXPECT_EQ(nStoreWarnings, 3) << "Calc and Close each report their failed store";
 }
 
 TEST_F(ProjectList, FailedReplacementKeepsTheOldFileAndTheListBox)
@@ -460,7 +499,7 @@ TEST_F(ProjectList, FailedReplacementKeepsTheOldFileAndTheListBox)
         m_pDlg->SaveProjects();
     }
     EXPECT_EQ(StoredSection(), numbered({ "/src/old", "/src/new" }));
-    EXPECT_EQ(m_messages.size(), 1U) << "the warning comes once per session";
+    EXPECT_EQ(m_messages.size(), 2U);
 }
 
 TEST_F(ProjectList, EscapeLosesUnsavedChangesAndCloseKeepsThem)

@@ -33,7 +33,7 @@ TEST(ReplaceSectionInText, KeepsEverythingButTheEntriesByteForByte)
 TEST(ReplaceSectionInText, RemovesEveryDuplicateAndWritesWhereTheFirstStood)
 {
     const std::string csText = "[P]\n0=first\n[X]\nq=1\n[ p ]\n0=second\n";
-    EXPECT_EQ(ReadSectionFromText(csText, "P"), (Entries { { "0", "first" } }));
+    EXPECT_EQ(ReadSectionFromText(csText, "P"), (Entries { { "0", "first" }, { "0", "second" } }));
     EXPECT_EQ(ReplaceSectionInText(csText, "P", { { "0", "n" } }), "[P]\n0=n\n[X]\nq=1\n");
     EXPECT_EQ(ReplaceSectionInText(csText, "p", {}), "[X]\nq=1\n");
 }
@@ -80,7 +80,9 @@ TEST(SetValueInText, ReplacesTheFirstKeyInPlaceOrAddsAfterTheLastEntry)
     EXPECT_EQ(SetValueInText(csText, "B", "c", "3"),
         "[A]\r\nKey=old\r\nz=1\r\n; closing comment\r\n\r\n[B]\r\nb=2\r\nc=3\r\n");
     EXPECT_EQ(SetValueInText("[E]\n", "E", "k", "v"), "[E]\nk=v\n");
-    EXPECT_EQ(SetValueInText("[A]\na=1\n[B]\n[a]\nk=dup\n", "A", "k", "v"), "[A]\na=1\nk=v\n[B]\n[a]\nk=dup\n");
+    // A section that stands twice is one list: its key is found in either, a new one comes last.
+    EXPECT_EQ(SetValueInText("[A]\na=1\n[B]\n[a]\nk=dup\n", "A", "k", "v"), "[A]\na=1\n[B]\n[a]\nk=v\n");
+    EXPECT_EQ(SetValueInText("[A]\na=1\n[B]\n[a]\nk=dup\n", "A", "n", "v"), "[A]\na=1\n[B]\n[a]\nk=dup\nn=v\n");
 }
 
 namespace {
