@@ -71,7 +71,7 @@ QPushButton* DialogFixture::Button(const char* pszName) const
     return m_pDlg->findChild<QPushButton*>(QString::fromLatin1(pszName));
 }
 
-QListWidget* DialogFixture::ProjectList() const
+QListWidget* DialogFixture::ProjectListBox() const
 {
     return m_pDlg->findChild<QListWidget*>(QStringLiteral("IDC_PROJECTS"));
 }
@@ -95,16 +95,16 @@ std::string DialogFixture::ResultText(int nRow, int nCol) const
 std::vector<std::string> DialogFixture::ProjectEntries() const
 {
     std::vector<std::string> entries;
-    for (int i = 0; i < ProjectList()->count(); ++i)
-        entries.push_back(ProjectList()->item(i)->text().toStdString());
+    for (int i = 0; i < ProjectListBox()->count(); ++i)
+        entries.push_back(ProjectListBox()->item(i)->text().toStdString());
     return entries;
 }
 
 std::vector<bool> DialogFixture::ProjectSelection() const
 {
     std::vector<bool> selection;
-    for (int i = 0; i < ProjectList()->count(); ++i)
-        selection.push_back(ProjectList()->item(i)->isSelected());
+    for (int i = 0; i < ProjectListBox()->count(); ++i)
+        selection.push_back(ProjectListBox()->item(i)->isSelected());
     return selection;
 }
 
@@ -150,7 +150,7 @@ void DialogFixture::TypeDirectory(const std::string& csText)
 
 void DialogFixture::ClickProject(int nIndex)
 {
-    QListWidget* const pList = ProjectList();
+    QListWidget* const pList = ProjectListBox();
     QListWidgetItem* const pItem = pList->item(nIndex);
     ASSERT_NE(pItem, nullptr) << "no entry " << nIndex;
     pList->scrollToItem(pItem);
@@ -159,7 +159,7 @@ void DialogFixture::ClickProject(int nIndex)
 
 void DialogFixture::SetSelection(const std::vector<bool>& selection)
 {
-    QListWidget* const pList = ProjectList();
+    QListWidget* const pList = ProjectListBox();
     {
         const QSignalBlocker blocker(pList);
         for (int i = 0; i < pList->count(); ++i)

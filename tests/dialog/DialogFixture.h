@@ -41,7 +41,7 @@ protected:
     [[nodiscard]] std::string ReadIni() const;
 
     [[nodiscard]] QPushButton* Button(const char* pszName) const;
-    [[nodiscard]] QListWidget* ProjectList() const;
+    [[nodiscard]] QListWidget* ProjectListBox() const;
     [[nodiscard]] QProgressBar* Bar(const char* pszName) const;
     [[nodiscard]] QTableWidget* Results() const;
     // The text of a results list cell; empty for a cell never written.

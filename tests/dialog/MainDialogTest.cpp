@@ -247,7 +247,7 @@ TEST_P(MainDialogLanguageTest, ShowsEveryControlOfTheTemplateWithItsText)
     // Close is the one default button; the list toggles entries one click at a time; the frame is fixed.
     for (const QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
         EXPECT_EQ(pButton->isDefault(), pButton->objectName() == "IDOK") << pButton->objectName().toStdString();
-    EXPECT_EQ(ProjectList()->selectionMode(), QAbstractItemView::MultiSelection);
+    EXPECT_EQ(ProjectListBox()->selectionMode(), QAbstractItemView::MultiSelection);
     EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
     EXPECT_EQ(m_pDlg->size(), m_pDlg->minimumSize());
     EXPECT_FALSE(m_pDlg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));

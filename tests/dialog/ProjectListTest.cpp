@@ -312,7 +312,7 @@ TEST_F(ProjectList, PressAndDragTogglesOnlyThePressedEntry)
     OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
     SetSelection({ false, false, true });
     TypeDirectory("typed");
-    QListWidget* const pList = m_pDlg->m_lbProjects;
+    QListWidget* const pList = ProjectListBox();
     const auto centre = [pList](int nIndex) { return pList->visualItemRect(pList->item(nIndex)).center(); };
 
     QTest::mousePress(pList->viewport(), Qt::LeftButton, Qt::NoModifier, centre(0));
