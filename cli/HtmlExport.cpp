@@ -3,7 +3,7 @@
 #include "HtmlTable.h"
 
 // The same page as the dialog's export of a list in its default layout.
-bool WriteHtmlReport(const std::string& csPath, const Report& report, std::string& csError)
+FileStatus WriteHtmlReport(const std::string& csPath, const Report& report)
 {
     HtmlTable table;
     table.csTitle = "Pindrel";
@@ -13,5 +13,5 @@ bool WriteHtmlReport(const std::string& csPath, const Report& report, std::strin
         table.rows.emplace_back(row.begin(), row.end());
     for (const ReportRowColors& colors : REPORT_ROW_COLORS)
         table.rowColors.push_back({ colors.crFore, colors.crBack });
-    return WriteHtmlFile(csPath, table, csError);
+    return WriteHtmlFile(csPath, table);
 }

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "FileFailure.h"
 #include "StatisticsReport.h"
 
-// Writes the report as the dialog's HTML export would. On failure returns false
-// and a sentence for the user in csError.
-[[nodiscard]] bool WriteHtmlReport(const std::string& csPath, const Report& report, std::string& csError);
+// Writes the report as the dialog's HTML export would.
+[[nodiscard]] FileStatus WriteHtmlReport(const std::string& csPath, const Report& report);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CollectSourceFiles.h"
+#include "FileFailureText.h"
 #include "HtmlExport.h"
 #include "ParallelCount.h"
 #include "ProgressBar.h"
@@ -57,9 +58,9 @@ int runReport(const ReportArguments& arguments)
     summary.report = BuildReport(summary.counters);
 
     if (arguments.csHtmlPath) {
-        std::string csError;
-        if (!WriteHtmlReport(*arguments.csHtmlPath, summary.report, csError)) {
-            std::fprintf(stderr, "pindrel-report: %s\n", csError.c_str());
+        const FileStatus status = WriteHtmlReport(*arguments.csHtmlPath, summary.report);
+        if (!status) {
+            std::fprintf(stderr, "pindrel-report: %s\n", DescribeFileFailure(*status.failure).c_str());
             return EXIT_OUTPUT_FAILED;
         }
     }

@@ -239,17 +239,17 @@ std::string checkFile(
     const std::string csIni = csFolder + "/Pindrel.ini";
     if (!WriteFileAtomically(csIni, csOld))
         return "the scratch file cannot be written";
-    const ProfileStatus status = ReplacePrivateProfileSection(csIni, SECTION, entries);
+    const FileStatus status = ReplacePrivateProfileSection(csIni, SECTION, entries);
     const FileText after = ReadFileText(csIni);
     if (!bStorable) {
-        if (status.bOk)
+        if (status)
             return "an unstorable key or value was accepted";
-        if (status.csError.empty())
-            return "a refusal gives no reason";
+        if (status.failure->kind != FileFailureKind::InvalidEntry)
+            return "a refusal does not say the entry is the reason";
         return after.csText == csOld ? std::string() : "a refused write changed the file";
     }
-    if (!status.bOk)
-        return "a storable list was refused: " + status.csError;
+    if (!status)
+        return "a storable list was refused: kind " + std::to_string(static_cast<int>(status.failure->kind));
     if (after.csText != ReplaceSectionInText(csOld, SECTION, entries))
         return "the file differs from the text the change makes";
     if (ReadPrivateProfileSection(csIni, SECTION) != entries)

@@ -44,11 +44,7 @@ private:
     std::string m_csPath;
 };
 
-std::string errorText(int nError) { return std::generic_category().message(nError); }
-
-std::string quoted(const std::string& csPath) { return "\"" + csPath + "\""; }
-
-ProfileStatus failure(std::string csError) { return { false, std::move(csError) }; }
+FileStatus failure(FileFailureKind kind, std::string csPath, int nErrno) { return { FileFailure { kind, std::move(csPath), nErrno } }; }
 
 // Follows symbolic links in the last component, so that writing replaces the target and keeps the link.
 // A dangling link resolves to the missing target, which is then created.
@@ -159,24 +155,21 @@ FileText ReadFileText(const std::string& csPath)
     if (!file.IsOpen()) {
         // With a file for a folder on the way, the file cannot exist either.
         const int nError = errno;
-        if (nError != ENOENT && nError != ENOTDIR) {
-            result.bOk = false;
-            result.csError = "Could not read " + quoted(csPath) + ": " + errorText(nError) + ".";
-        }
+        if (nError != ENOENT && nError != ENOTDIR)
+            result.failure = FileFailure { FileFailureKind::CannotRead, csPath, nError };
         return result;
     }
     result.bExists = true;
-    const auto fnFail = [&](const std::string& csReason) {
-        result.bOk = false;
-        result.csError = "Could not read " + quoted(csPath) + ": " + csReason + ".";
+    const auto fnFail = [&](FileFailureKind kind, int nError) {
+        result.failure = FileFailure { kind, csPath, nError };
         result.csText.clear();
         return result;
     };
     struct stat st = {};
     if (::fstat(file.Get(), &st) != 0)
-        return fnFail(errorText(errno));
+        return fnFail(FileFailureKind::CannotRead, errno);
     if (!S_ISREG(st.st_mode))
-        return fnFail(S_ISDIR(st.st_mode) ? errorText(EISDIR) : std::string("it is not a regular file"));
+        return fnFail(FileFailureKind::NotRegularFile, 0);
 
     // One byte more than its size, so that a file that did not grow is read in one call and the next sees its end.
     std::string& csText = result.csText;
@@ -191,7 +184,7 @@ FileText ReadFileText(const std::string& csPath)
         if (nRead < 0) {
             if (errno == EINTR)
                 continue;
-            return fnFail(errorText(errno));
+            return fnFail(FileFailureKind::CannotRead, errno);
         }
         nUsed += static_cast<std::size_t>(nRead);
     }
@@ -199,45 +192,52 @@ FileText ReadFileText(const std::string& csPath)
     return result;
 }
 
-ProfileStatus WriteFileAtomically(const std::string& csPath, std::string_view csContent)
+FileStatus WriteFileAtomically(const std::string& csPath, std::string_view csContent, MissingFolders folders)
 {
     int nError = 0;
     const std::string csTarget = resolveLinks(csPath, nError);
     if (nError != 0)
-        return failure("Could not save " + quoted(csPath) + ": " + errorText(nError) + ".");
-    // errno is taken first: building the message allocates, which may change it.
-    const auto fnFail = [&csTarget](const char* pszWhat) {
+        return failure(FileFailureKind::CannotWrite, csPath, nError);
+    // errno is taken first: copying the path allocates, which may change it.
+    const auto fnFail = [&csTarget](FileFailureKind kind) {
         const int nFailure = errno;
-        return failure("Could not save " + quoted(csTarget) + ": " + pszWhat + " (" + errorText(nFailure) + ").");
+        return failure(kind, csTarget, nFailure);
     };
 
     // Renaming would replace a read-only file all the same; its mode says the user wants it kept.
     if (::faccessat(AT_FDCWD, csTarget.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-        return fnFail("it cannot be written");
+        return fnFail(FileFailureKind::CannotWrite);
 
+    // A bare name lives in the working folder: its parent path is empty, never a folder to create or scan.
     const fs::path folderPath = fs::path(csTarget).parent_path();
     const std::string csFolder = folderPath.empty() ? std::string(".") : folderPath.string();
-    std::error_code ec;
-    fs::create_directories(csFolder, ec);
-    if (ec)
-        return failure("Could not create the folder " + quoted(csFolder) + ": " + ec.message() + ".");
+    if (folders == MissingFolders::Create) {
+        std::error_code ec;
+        fs::create_directories(csFolder, ec);
+        if (ec)
+            return failure(FileFailureKind::CannotCreateFolder, csFolder, ec.value());
+    }
 
     const std::string csTempPrefix = "." + fs::path(csTarget).filename().string() + ".";
     std::string csTemp = csFolder + "/" + csTempPrefix + "XXXXXX";
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
-    if (nFd < 0)
-        return fnFail("no temporary file can be created next to it");
+    if (nFd < 0) {
+        // Without its folder the file cannot be written at all, as a shell's redirection would say.
+        if (errno == ENOENT || errno == ENOTDIR)
+            return fnFail(FileFailureKind::CannotWrite);
+        return fnFail(FileFailureKind::CannotCreateTemp);
+    }
     FileHandle temp(nFd);
     TempFileGuard tempGuard(csTemp);
 
     if (!copyOwnerAndMode(temp.Get(), csTarget) || !writeAll(temp.Get(), csContent))
-        return fnFail("writing failed");
+        return fnFail(FileFailureKind::WriteFailed);
     if (!PassProfileFaultHook(ProfileWriteStep::Sync) || ::fsync(temp.Get()) != 0)
-        return fnFail("flushing to disk failed");
+        return fnFail(FileFailureKind::SyncFailed);
     if (!temp.Close())
-        return fnFail("writing failed");
+        return fnFail(FileFailureKind::WriteFailed);
     if (!PassProfileFaultHook(ProfileWriteStep::Rename) || ::rename(csTemp.c_str(), csTarget.c_str()) != 0)
-        return fnFail("replacing it failed");
+        return fnFail(FileFailureKind::ReplaceFailed);
     tempGuard.Release();
     syncFolder(csFolder);
     removeStaleTemps(csFolder, csTempPrefix);

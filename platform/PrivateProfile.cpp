@@ -8,42 +8,24 @@
 
 namespace {
 
-std::string quoted(std::string_view cs) { return "\"" + std::string(cs) + "\""; }
-
-ProfileStatus refusal(const std::string& csIniPath, const std::string& csReason)
+// Whether the file can hold them: none would inject lines or read back differently.
+bool isStorable(std::string_view csSection, std::string_view csKey, std::string_view csValue)
 {
-    return { false, "Nothing was saved to " + quoted(csIniPath) + ": " + csReason + "." };
+    return IsStorableProfileSection(csSection) && IsStorableProfileKey(csKey) && IsStorableProfileValue(csValue);
 }
 
-// Why a section name cannot be written, or nothing.
-std::optional<std::string> checkSection(std::string_view csSection)
+FileStatus invalidEntry(const std::string& csIniPath)
 {
-    if (IsStorableProfileSection(csSection))
-        return std::nullopt;
-    return "the section name " + quoted(csSection)
-        + " is empty, has blanks at an end, or holds a bracket, a line break or a NUL byte";
-}
-
-std::optional<std::string> checkEntry(std::string_view csSection, std::string_view csKey, std::string_view csValue)
-{
-    if (!IsStorableProfileKey(csKey)) {
-        return "the key " + quoted(csKey) + " in section " + quoted(csSection)
-            + " is empty, has blanks at an end, starts like a comment, or holds '=', a bracket, a line break"
-              " or a NUL byte";
-    }
-    if (!IsStorableProfileValue(csValue))
-        return "the value of " + quoted(csKey) + " in section " + quoted(csSection)
-            + " holds a line break or a NUL byte";
-    return std::nullopt;
+    return { FileFailure { FileFailureKind::InvalidEntry, csIniPath, 0 } };
 }
 
 // Reads the current text, edits it and writes it back atomically. A file that exists but cannot be read is
 // never overwritten: that would lose whatever else it holds.
-ProfileStatus modifyProfile(const std::string& csIniPath, const std::function<std::string(std::string_view)>& fnEdit)
+FileStatus modifyProfile(const std::string& csIniPath, const std::function<std::string(std::string_view)>& fnEdit)
 {
     const FileText current = ReadFileText(csIniPath);
-    if (!current.bOk)
-        return { false, current.csError + " It was left unchanged so that nothing else in it is lost." };
+    if (current.failure)
+        return { current.failure };
     const std::string csNew = fnEdit(current.csText);
     // Nothing to change: no write, and no file created just to hold nothing.
     if (csNew == current.csText)
@@ -74,30 +56,28 @@ std::vector<ProfileEntry> ReadPrivateProfileSection(const std::string& csIniPath
     return ReadSectionFromText(ReadFileText(csIniPath).csText, csSection);
 }
 
-ProfileStatus WritePrivateProfileString(
+FileStatus WritePrivateProfileString(
     const std::string& csIniPath, std::string_view csSection, std::string_view csKey, std::string_view csValue)
 {
-    if (const auto csReason = checkSection(csSection))
-        return refusal(csIniPath, *csReason);
-    if (const auto csReason = checkEntry(csSection, csKey, csValue))
-        return refusal(csIniPath, *csReason);
+    if (!isStorable(csSection, csKey, csValue))
+        return invalidEntry(csIniPath);
     return modifyProfile(
         csIniPath, [&](std::string_view csText) { return SetValueInText(csText, csSection, csKey, csValue); });
 }
 
-ProfileStatus ErasePrivateProfileSection(const std::string& csIniPath, std::string_view csSection)
+FileStatus ErasePrivateProfileSection(const std::string& csIniPath, std::string_view csSection)
 {
     return ReplacePrivateProfileSection(csIniPath, csSection, {});
 }
 
-ProfileStatus ReplacePrivateProfileSection(
+FileStatus ReplacePrivateProfileSection(
     const std::string& csIniPath, std::string_view csSection, const std::vector<ProfileEntry>& entries)
 {
-    if (const auto csReason = checkSection(csSection))
-        return refusal(csIniPath, *csReason);
+    if (!IsStorableProfileSection(csSection))
+        return invalidEntry(csIniPath);
     for (const ProfileEntry& entry : entries) {
-        if (const auto csReason = checkEntry(csSection, entry.csKey, entry.csValue))
-            return refusal(csIniPath, *csReason);
+        if (!isStorable(csSection, entry.csKey, entry.csValue))
+            return invalidEntry(csIniPath);
     }
     return modifyProfile(
         csIniPath, [&](std::string_view csText) { return ReplaceSectionInText(csText, csSection, entries); });

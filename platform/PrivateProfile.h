@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ProfileStatus.h"
+#include "FileFailure.h"
 #include "ProfileText.h"
 
 // Private-profile (INI) file access. Every change is one atomic replacement of the whole file: other sections,
@@ -19,10 +19,10 @@
 [[nodiscard]] std::vector<ProfileEntry> ReadPrivateProfileSection(
     const std::string& csIniPath, std::string_view csSection);
 // Replaces (or adds) one key; creates the file and its folders when missing.
-[[nodiscard]] ProfileStatus WritePrivateProfileString(
+[[nodiscard]] FileStatus WritePrivateProfileString(
     const std::string& csIniPath, std::string_view csSection, std::string_view csKey, std::string_view csValue);
 // Removes a section (header and keys); nothing else changes.
-[[nodiscard]] ProfileStatus ErasePrivateProfileSection(const std::string& csIniPath, std::string_view csSection);
+[[nodiscard]] FileStatus ErasePrivateProfileSection(const std::string& csIniPath, std::string_view csSection);
 // Replaces a whole section with the entries, in one atomic write; an empty list removes the section.
-[[nodiscard]] ProfileStatus ReplacePrivateProfileSection(
+[[nodiscard]] FileStatus ReplacePrivateProfileSection(
     const std::string& csIniPath, std::string_view csSection, const std::vector<ProfileEntry>& entries);

@@ -8,6 +8,7 @@
 #include "GlobalVarsForDll.h"
 #include "PrivateProfile.h"
 #include "Resource.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ void CLineCountDlg::SaveProjects()
     for (int i = 0; i < m_lbProjects->count(); ++i)
         entries.push_back({ std::to_string(i), ListBoxGetText(m_lbProjects, i) });
     // One atomic replacement: a failure leaves the previous list on disk whole.
-    const ProfileStatus status = ReplacePrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION, entries);
+    const FileStatus status = ReplacePrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION, entries);
     // Every command that could not store the list says so: a user who closes believes what is not said.
     if (!status)
-        ShowMessage(IDS_PROJECTS_NOT_STORED, MessageIcon::Warning, { status.csError });
+        ShowMessage(IDS_PROJECTS_NOT_STORED, MessageIcon::Warning, { FormatFileFailure(*status.failure) });
 }

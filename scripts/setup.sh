@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev
     qt6-base-dev
+    qt6-translations-l10n
     xvfb xauth xdotool x11-utils imagemagick
     fonts-dejavu-core desktop-file-utils
 )

@@ -1,6 +1,7 @@
 #include "CListCtrlEx.h"
 
 #include <charconv>
+#include <utility>
 
 #include <QHeaderView>
 #include <QStyle>
@@ -179,7 +180,7 @@ bool CListCtrlEx::StorePersistStorage()
         csOrder += std::to_string(m_pTable->horizontalHeader()->logicalIndex(i));
     }
     entries.push_back({ "Order", csOrder });
-    return ReplacePrivateProfileSection(m_csIniPath, m_csKey, entries).bOk;
+    return static_cast<bool>(ReplacePrivateProfileSection(m_csIniPath, m_csKey, entries));
 }
 
 int CListCtrlEx::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int /*nSubItem*/)
@@ -296,11 +297,10 @@ HtmlTable CListCtrlEx::ToHtmlTable() const
     return table;
 }
 
-bool CListCtrlEx::Save(const std::string& csPath, int /*nMode*/, std::string* pcsError) const
+bool CListCtrlEx::Save(const std::string& csPath, int /*nMode*/, FileFailure* pFailure) const
 {
-    std::string csError;
-    const bool bOk = WriteHtmlFile(csPath, ToHtmlTable(), csError);
-    if (pcsError != nullptr)
-        *pcsError = csError;
-    return bOk;
+    FileStatus status = WriteHtmlFile(csPath, ToHtmlTable());
+    if (status.failure && pFailure != nullptr)
+        *pFailure = std::move(*status.failure);
+    return static_cast<bool>(status);
 }

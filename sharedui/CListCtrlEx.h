@@ -49,9 +49,9 @@ public:
 
     // The list as it stands, in display order, with the row colours.
     [[nodiscard]] HtmlTable ToHtmlTable() const;
-    // Writes the list as a standalone HTML page. False, with a sentence for the
-    // user in csError, when the file cannot be written.
-    bool Save(const std::string& csPath, int nMode, std::string* pcsError = nullptr) const;
+    // Writes the list as a standalone HTML page. False, with what failed in
+    // *pFailure, when the file cannot be written.
+    bool Save(const std::string& csPath, int nMode, FileFailure* pFailure = nullptr) const;
 
 private:
     std::vector<CAttribute> m_attributes;

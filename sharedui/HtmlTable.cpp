@@ -1,11 +1,8 @@
 #include "HtmlTable.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "AtomicFile.h"
 
 namespace {
 
@@ -78,39 +75,7 @@ std::string RenderHtml(const HtmlTable& table)
     return out;
 }
 
-bool WriteHtmlFile(const std::string& csPath, const HtmlTable& table, std::string& csError)
+FileStatus WriteHtmlFile(const std::string& csPath, const HtmlTable& table)
 {
-    const std::string csContent = RenderHtml(table);
-    const std::size_t nSlash = csPath.rfind('/');
-    const std::string csFolder = nSlash == std::string::npos ? "." : csPath.substr(0, nSlash == 0 ? 1 : nSlash);
-    std::string csTemp = csFolder + "/.pindrel-export-XXXXXX";
-    const auto fail = [&](const char* pszWhat) {
-        csError = "Cannot write \"" + csPath + "\": " + pszWhat + ": " + std::strerror(errno) + ".";
-        return false;
-    };
-    const int fd = ::mkstemp(csTemp.data());
-    if (fd < 0)
-        return fail("cannot create a file in its folder");
-    ::fchmod(fd, 0644);
-    std::size_t nDone = 0;
-    while (nDone < csContent.size()) {
-        const ssize_t n = ::write(fd, csContent.data() + nDone, csContent.size() - nDone);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int nErr = errno;
-            ::close(fd);
-            ::unlink(csTemp.c_str());
-            errno = nErr;
-            return fail("write failed");
-        }
-        nDone += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0 || ::rename(csTemp.c_str(), csPath.c_str()) != 0) {
-        const int nErr = errno;
-        ::unlink(csTemp.c_str());
-        errno = nErr;
-        return fail("cannot replace it");
-    }
-    return true;
+    return WriteFileAtomically(csPath, RenderHtml(table), MissingFolders::Fail);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "FileFailure.h"
 #include "Utf8Text.h"
 
 // Colours laid out 0x00BBGGRR, as the list control's row attributes hold them.
@@ -35,6 +36,6 @@ struct HtmlTable
 // are not UTF-8 become U+FFFD.
 [[nodiscard]] std::string RenderHtml(const HtmlTable& table);
 
-// Writes the page to csPath through a temporary file and a rename, so an existing
-// file is never left half-written. On failure returns false and a sentence for the user.
-[[nodiscard]] bool WriteHtmlFile(const std::string& csPath, const HtmlTable& table, std::string& csError);
+// Writes the page to csPath as a careful editor would: atomically, through a symbolic link, keeping an
+// existing file's mode, refusing one the user may not write. A missing folder is not created.
+[[nodiscard]] FileStatus WriteHtmlFile(const std::string& csPath, const HtmlTable& table);

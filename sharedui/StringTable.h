@@ -2,22 +2,32 @@
 
 #include <string>
 
-// The application's string table, which the library reads by id: button
-// captions and message titles. The application fills it at start-up.
-inline constexpr unsigned IDS_BUTTON_OK = 61001;
-inline constexpr unsigned IDS_BUTTON_CANCEL = 61002;
-inline constexpr unsigned IDS_BUTTON_ABORT = 61003;
-inline constexpr unsigned IDS_BUTTON_RETRY = 61004;
-inline constexpr unsigned IDS_BUTTON_IGNORE = 61005;
-inline constexpr unsigned IDS_BUTTON_YES = 61006;
-inline constexpr unsigned IDS_BUTTON_NO = 61007;
-inline constexpr unsigned IDS_TITLE_INFORMATION = 61100;
-inline constexpr unsigned IDS_TITLE_INTERNAL_ERROR = 61101;
-inline constexpr unsigned IDS_TITLE_WARNING = 61103;
-inline constexpr unsigned IDS_TITLE_DELETE = 61104;
-inline constexpr unsigned IDS_TITLE_CLOSE = 61105;
+#include "DialogTemplate.h"
 
-// Adds or replaces one string.
+struct FileFailure;
+
+// The application's string table, which the library reads by id: button
+// captions, message titles and the sentences that word a file failure. The
+// application fills it at start-up, in each language it speaks.
+inline constexpr unsigned IDS_BUTTON_OK = 61001;
+inline constexpr unsigned IDS_TITLE_INFORMATION = 61100;
+inline constexpr unsigned IDS_TITLE_WARNING = 61103;
+// One sentence per kind of file failure: %1 is the path, %2 the system's reason.
+inline constexpr unsigned IDS_FILE_CANNOT_READ = 61200;
+inline constexpr unsigned IDS_FILE_NOT_REGULAR = 61201;
+inline constexpr unsigned IDS_FILE_CANNOT_WRITE = 61202;
+inline constexpr unsigned IDS_FILE_CANNOT_CREATE_FOLDER = 61203;
+inline constexpr unsigned IDS_FILE_CANNOT_CREATE_TEMP = 61204;
+inline constexpr unsigned IDS_FILE_WRITE_FAILED = 61205;
+inline constexpr unsigned IDS_FILE_SYNC_FAILED = 61206;
+inline constexpr unsigned IDS_FILE_REPLACE_FAILED = 61207;
+inline constexpr unsigned IDS_FILE_INVALID_ENTRY = 61208;
+
+// Adds or replaces one string in English, the language every lookup falls back to.
 void RegisterString(unsigned nId, std::string csText);
-// The string of an id; empty when it has none.
+// Adds or replaces one string in one language.
+void RegisterString(unsigned nId, DlgLanguage language, std::string csText);
+// The string of an id in the dialogs' language, else in English; empty when it has none.
 [[nodiscard]] std::string LoadString(unsigned nId);
+// The sentence for a failure in the dialogs' language, with its path and the system's reason filled in.
+[[nodiscard]] std::string FormatFileFailure(const FileFailure& failure);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QTranslator>
+
 // The application: configures the shared UI library and runs the main dialog.
 class CLineCountApp
 {
@@ -10,6 +12,12 @@ public:
     // Registers the resources and hands the shared UI library the program's
     // name and settings; afterwards GlobalVarsForDll::csIni names the INI file.
     static void ConfigureSharedLibrary();
+    // Lets Qt's own dialogs and buttons speak the dialog's language; false, and
+    // English, when Qt has no translation for it installed.
+    [[nodiscard]] bool LoadQtTranslations();
     // What is left to do after the dialog: nothing. Returns the exit code.
     int ExitInstance();
+
+private:
+    QTranslator m_qtTranslator;
 };

@@ -11,6 +11,7 @@
 #include "LineCounters.h"
 #include "Resource.h"
 #include "StatisticsReport.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -72,9 +73,9 @@ void CLineCountDlg::OnHtmlExport()
     const std::optional<std::string> csPath = m_fnAskSavePath ? m_fnAskSavePath() : askHtmlSavePath();
     if (!csPath)
         return;
-    std::string csError;
-    if (!m_lvResults.Save(*csPath, 1, &csError))
-        ShowMessage(IDS_EXPORT_FAILED, MessageIcon::Warning, { csError });
+    FileFailure failure;
+    if (!m_lvResults.Save(*csPath, 1, &failure))
+        ShowMessage(IDS_EXPORT_FAILED, MessageIcon::Warning, { FormatFileFailure(failure) });
 }
 
 void CLineCountDlg::OnDestroy()

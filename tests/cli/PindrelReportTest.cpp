@@ -190,7 +190,7 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
         { { "--bogus", csApp }, 2, "pindrel-report: unknown option '--bogus'\nusage:" },
         { { "--tsv", "--json", csApp }, 2, "pindrel-report: --tsv and --json cannot be combined\nusage:" },
         { std::vector<std::string>(501, csApp), 2, "pindrel-report: too many directories (501)" },
-        { { "--html", m_dir / "no/such/folder/out.html", csApp }, 3, "pindrel-report: Cannot write \"" },
+        { { "--html", m_dir / "no/such/folder/out.html", csApp }, 3, "pindrel-report: cannot write \"" },
     };
     for (const Case& c : cases) {
         const ProcessResult result = runReport(c.args);

@@ -113,8 +113,7 @@ void DialogFixture::WriteProjects(const std::vector<std::string>& entries) const
     std::vector<ProfileEntry> section;
     for (std::size_t i = 0; i < entries.size(); ++i)
         section.push_back({ std::to_string(i), entries[i] });
-    const ProfileStatus status = ReplacePrivateProfileSection(IniPath(), "Projects", section);
-    ASSERT_TRUE(status) << status.csError;
+    ASSERT_TRUE(ReplacePrivateProfileSection(IniPath(), "Projects", section));
 }
 
 CLineCountDlg& DialogFixture::OpenDialogWith(const std::vector<std::string>& entries)

@@ -6,17 +6,22 @@
 #include <map>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QLibraryInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
 #include "AppResources.h"
+#include "CLineCountApp.h"
 #include "CListCtrlEx.h"
 #include "CounterPrinting.h"
 #include "DialogTemplate.h"
@@ -95,17 +100,6 @@ std::size_t countOf(const std::string& csText, const std::string& csPart)
         ++nCount;
     return nCount;
 }
-
-// The main dialog's scale for pixel sizes chosen for the classic dialog font.
-class DesignScale : public CLvCoolDlg
-{
-public:
-    DesignScale()
-        : CLvCoolDlg(IDD_MAIN)
-    {
-    }
-    using CLvCoolDlg::ScaleDesignPixelsX;
-};
 
 } // namespace
 
@@ -199,17 +193,8 @@ TEST_F(MainDialogTest, StartUpHandsTheLibraryThePindrelSettings)
 
     const std::pair<unsigned, const char*> strings[] = {
         { IDS_BUTTON_OK, "&Ok" },
-        { IDS_BUTTON_CANCEL, "&Cancel" },
-        { IDS_BUTTON_ABORT, "&Abort" },
-        { IDS_BUTTON_RETRY, "&Retry" },
-        { IDS_BUTTON_IGNORE, "&Ignore" },
-        { IDS_BUTTON_YES, "&Yes" },
-        { IDS_BUTTON_NO, "&No" },
         { IDS_TITLE_INFORMATION, "Information message" },
-        { IDS_TITLE_INTERNAL_ERROR, "Internal error message" },
         { IDS_TITLE_WARNING, "Warning message" },
-        { IDS_TITLE_DELETE, "Delete message" },
-        { IDS_TITLE_CLOSE, "Close message" },
     };
     for (const auto& [nId, pszText] : strings)
         EXPECT_EQ(LoadString(nId), pszText) << "string " << nId;
@@ -325,21 +310,21 @@ TEST_F(MainDialogTest, FirstStartShowsTheFiveDefaultColumns)
     OpenDialog();
     ASSERT_EQ(Results()->columnCount(), REPORT_COLUMN_COUNT);
     EXPECT_EQ(Headings(), (std::vector<std::string> { "Results", "# Lines ", "# Characters ", "% ", "Comments" }));
-    const DesignScale scale;
     // Heading widths as a list in the dialog's font measures them.
     QTableWidget sameFont;
     sameFont.setFont(Results()->font());
     CListCtrlEx measure;
     measure.Attach(&sameFont);
+    // DejaVu Sans at the template's 8 points has a 7-pixel base unit where the design had 6: each
+    // design width (184, 67, 77, 29, 125) comes out 7/6 as wide, rounded; every heading fits in it.
+    const int anWidths[] = { 215, 78, 90, 34, 146 };
     for (int i = 0; i < REPORT_COLUMN_COUNT; ++i) {
         const ReportColumn& column = REPORT_COLUMNS[static_cast<std::size_t>(i)];
         SCOPED_TRACE(column.pszHeading);
         const bool bRight = (Results()->horizontalHeaderItem(i)->textAlignment() & Qt::AlignRight) != 0;
         EXPECT_EQ(bRight, column.alignment == ColumnAlignment::Right);
-        // The design widths on this font, and never so narrow that the heading is cut.
-        const int nHeadingWidth = measure.GetHeadingWidth(column.pszHeading);
-        EXPECT_EQ(Results()->columnWidth(i), std::max(scale.ScaleDesignPixelsX(column.nWidth), nHeadingWidth));
-        EXPECT_GE(Results()->columnWidth(i), nHeadingWidth);
+        EXPECT_EQ(Results()->columnWidth(i), anWidths[i]);
+        EXPECT_GE(Results()->columnWidth(i), measure.GetHeadingWidth(column.pszHeading));
     }
     EXPECT_EQ(std::vector<int>({ REPORT_COLUMNS[0].nWidth, REPORT_COLUMNS[1].nWidth, REPORT_COLUMNS[2].nWidth,
                   REPORT_COLUMNS[3].nWidth, REPORT_COLUMNS[4].nWidth }),
@@ -445,6 +430,15 @@ TEST_F(MainDialogTest, HtmlExportUsesTheNameAsTyped)
     AnswerSaveDialogWith(m_sources / "report");
     Button("IDC_HTML_EXPORT")->click();
     EXPECT_EQ(FolderNames(m_sources.Path()), Entries { "report" });
+
+    // A name typed without a folder lands in the working folder.
+    const std::filesystem::path oldWorkingFolder = std::filesystem::current_path();
+    std::filesystem::current_path(m_sources.Path());
+    AnswerSaveDialogWith("bare.html");
+    Button("IDC_HTML_EXPORT")->click();
+    std::filesystem::current_path(oldWorkingFolder);
+    EXPECT_EQ(FolderNames(m_sources.Path()), (Entries { "bare.html", "report" }));
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(MainDialogTest, HtmlExportThatCannotBeWrittenShowsOneWarning)
@@ -456,8 +450,60 @@ TEST_F(MainDialogTest, HtmlExportThatCannotBeWrittenShowsOneWarning)
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(m_messages[0].csTitle, "Warning message");
-    EXPECT_NE(m_messages[0].csText.find(csPath), std::string::npos) << m_messages[0].csText;
+    EXPECT_EQ(m_messages[0].csText,
+        "The HTML export failed.\nCannot write \"" + csPath + "\": No such file or directory.");
     EXPECT_TRUE(FolderNames(m_sources.Path()).empty());
+}
+
+// The language follows LANG alone, as read at start-up: each language runs in a fresh copy
+// of this program, and nothing in it is overridden.
+TEST(CLineCountApp, OwnMessagesAndQtButtonsFollowLang)
+{
+    struct Case
+    {
+        const char* pszLang;
+        const char* pszQm;
+        const char* pszWarningTitle;
+        const char* pszCancel;
+    };
+    const Case cases[] = {
+        { "fr_FR.UTF-8", "qtbase_fr.qm", "Message d'avertissement", "Annuler" },
+        { "de_DE.UTF-8", "qtbase_de.qm", "Warnmeldung", "Abbrechen" },
+        { "C", "", "Warning message", "Cancel" },
+    };
+    const QByteArray csChild = qgetenv("PINDREL_TEST_LANG_CASE");
+    if (!csChild.isEmpty()) {
+        const Case& c = cases[csChild.toInt()];
+        CLineCountApp app;
+        CLineCountApp::ConfigureSharedLibrary();
+        const bool bQtLoaded = app.LoadQtTranslations();
+        EXPECT_EQ(LoadString(IDS_TITLE_WARNING), c.pszWarningTitle);
+        // Without Qt's translations installed only Pindrel's own texts can follow.
+        const QString csTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (*c.pszQm == '\0' || QFile::exists(csTranslations + "/" + c.pszQm)) {
+            EXPECT_TRUE(bQtLoaded);
+            const QDialogButtonBox box(QDialogButtonBox::Cancel);
+            EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().toStdString(), c.pszCancel);
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].pszLang);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* pszName : { "LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LANGUAGE" })
+            env.remove(QString::fromLatin1(pszName));
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(cases[i].pszLang));
+        env.insert(QStringLiteral("PINDREL_TEST_LANG_CASE"), QString::number(i));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+            { QStringLiteral("--gtest_filter=CLineCountApp.OwnMessagesAndQtButtonsFollowLang") });
+        ASSERT_TRUE(child.waitForFinished(-1));
+        const std::string csOutput = child.readAll().toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << csOutput;
+        EXPECT_NE(csOutput.find("[  PASSED  ] 1 test."), std::string::npos) << csOutput;
+    }
 }
 
 TEST(CLineCountDlgIcon, IconicIconIsCentredTruncatingTowardZero)

@@ -1,9 +1,10 @@
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,7 @@ bool isTemporaryName(const std::string& csName)
 struct StoreChange
 {
     const char* pszName;
-    std::function<ProfileStatus(const std::string&)> fnChange;
+    std::function<FileStatus(const std::string&)> fnChange;
 };
 
 std::vector<StoreChange> storeChanges()
@@ -73,13 +74,12 @@ std::vector<StoreChange> storeChanges()
 struct ChildResult
 {
     bool bRan = false; // false: the child could not set itself up, the case does not apply
-    bool bOk = false;
-    std::string csError;
+    std::optional<FileFailure> failure;
 };
 
 // Runs fnSetUp (which may refuse by returning false) and then fnChange in a child
 // process, so that limits and identities it takes on stay out of the test process.
-ChildResult runInChild(const std::function<bool()>& fnSetUp, const std::function<ProfileStatus()>& fnChange)
+ChildResult runInChild(const std::function<bool()>& fnSetUp, const std::function<FileStatus()>& fnChange)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -89,8 +89,10 @@ ChildResult runInChild(const std::function<bool()>& fnSetUp, const std::function
         ::close(fds[0]);
         std::string csReport = "-";
         if (fnSetUp()) {
-            const ProfileStatus status = fnChange();
-            csReport = (status.bOk ? "1" : "0") + status.csError;
+            const FileStatus status = fnChange();
+            csReport = status ? "1"
+                              : "0" + std::to_string(static_cast<int>(status.failure->kind)) + " "
+                    + std::to_string(status.failure->nErrno) + " " + status.failure->csPath;
         }
         const ssize_t nWritten = ::write(fds[1], csReport.data(), csReport.size());
         ::_exit(nWritten == static_cast<ssize_t>(csReport.size()) ? 0 : 1);
@@ -106,7 +108,16 @@ ChildResult runInChild(const std::function<bool()>& fnSetUp, const std::function
     ::waitpid(pid, &nStatus, 0);
     if (csReport.empty() || csReport[0] == '-')
         return {};
-    return { true, csReport[0] == '1', csReport.substr(1) };
+    if (csReport[0] == '1')
+        return { true, std::nullopt };
+    std::istringstream report(csReport.substr(1));
+    int nKind = 0;
+    FileFailure failure;
+    report >> nKind >> failure.nErrno;
+    report.get();
+    std::getline(report, failure.csPath);
+    failure.kind = static_cast<FileFailureKind>(nKind);
+    return { true, failure };
 }
 
 } // namespace
@@ -136,16 +147,19 @@ TEST(ProfileStoreFaults, FailureAtAnyStepOfAnyChangeKeepsTheOldFile)
             const TempDir dir;
             const std::string csIni = dir.WriteFile("Pindrel.ini", csOld);
             std::size_t nCall = 0;
-            ProfileStatus status;
+            FileStatus status;
             {
                 const ScopedProfileFaultHook hook([&](ProfileWriteStep) { return nCall++ != nFailAt; });
                 status = change.fnChange(csIni);
             }
-            const bool bNoSpace
-                = steps[nFailAt] == ProfileWriteStep::CreateTemp || steps[nFailAt] == ProfileWriteStep::Write;
-            EXPECT_FALSE(status);
-            EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
-            EXPECT_NE(status.csError.find(std::strerror(bNoSpace ? ENOSPC : EIO)), std::string::npos) << status.csError;
+            const FileFailure expected[] = {
+                { FileFailureKind::CannotCreateTemp, csIni, ENOSPC },
+                { FileFailureKind::WriteFailed, csIni, ENOSPC },
+                { FileFailureKind::SyncFailed, csIni, EIO },
+                { FileFailureKind::ReplaceFailed, csIni, EIO },
+            };
+            ASSERT_FALSE(status);
+            EXPECT_EQ(*status.failure, expected[static_cast<int>(steps[nFailAt])]);
             EXPECT_TRUE(ReadWholeFile(csIni) == csOld);
             EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string> { "Pindrel.ini" });
 
@@ -283,9 +297,8 @@ TEST(ProfileStoreFaults, WriteCutShortBySystemIsReportedAndKeepsTheOldFile)
         },
         [&] { return ReplacePrivateProfileSection(csIni, PROJECTS, projectList("new", 10000)); });
     ASSERT_TRUE(result.bRan);
-    EXPECT_FALSE(result.bOk);
-    EXPECT_NE(result.csError.find(csIni), std::string::npos) << result.csError;
-    EXPECT_NE(result.csError.find(std::strerror(EFBIG)), std::string::npos) << result.csError;
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(*result.failure, (FileFailure { FileFailureKind::WriteFailed, csIni, EFBIG }));
     EXPECT_TRUE(ReadWholeFile(csIni) == csOld);
     EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string> { "Pindrel.ini" });
 }
@@ -312,8 +325,10 @@ TEST(ProfileStoreFaults, UnwritableFolderOrFileIsReportedAndKeepsTheOldFile)
         const char* pszName;
         mode_t nFolderMode;
         bool bFileOwnedBySaver; // the saver may write the file itself
+        FileFailureKind kind;
     };
-    for (const Case& c : { Case { "read-only folder", 0555, true }, Case { "read-only file", 0755, false } }) {
+    for (const Case& c : { Case { "read-only folder", 0555, true, FileFailureKind::CannotCreateTemp },
+             Case { "read-only file", 0755, false, FileFailureKind::CannotWrite } }) {
         SCOPED_TRACE(c.pszName);
         ASSERT_EQ(::chmod(csFolder.c_str(), c.nFolderMode), 0);
         if (::geteuid() == 0) {
@@ -326,9 +341,8 @@ TEST(ProfileStoreFaults, UnwritableFolderOrFileIsReportedAndKeepsTheOldFile)
         ::chmod(csIni.c_str(), 0644);
         if (!result.bRan)
             GTEST_SKIP() << "cannot take another user's identity here";
-        EXPECT_FALSE(result.bOk);
-        EXPECT_NE(result.csError.find(csFolder), std::string::npos) << result.csError;
-        EXPECT_NE(result.csError.find(std::strerror(EACCES)), std::string::npos) << result.csError;
+        ASSERT_TRUE(result.failure);
+        EXPECT_EQ(*result.failure, (FileFailure { c.kind, csIni, EACCES }));
         EXPECT_TRUE(ReadWholeFile(csIni) == csOld);
         EXPECT_EQ(FolderNames(csFolder), std::vector<std::string> { "Pindrel.ini" });
     }
@@ -337,9 +351,9 @@ TEST(ProfileStoreFaults, UnwritableFolderOrFileIsReportedAndKeepsTheOldFile)
     const std::string csMoved = dir / "config.moved";
     ASSERT_EQ(::rename(csFolder.c_str(), csMoved.c_str()), 0);
     dir.WriteFile("config", "not a folder");
-    const ProfileStatus status = fnSave();
-    EXPECT_FALSE(status);
-    EXPECT_NE(status.csError.find(csFolder), std::string::npos) << status.csError;
+    const FileStatus status = fnSave();
+    ASSERT_FALSE(status);
+    EXPECT_EQ(*status.failure, (FileFailure { FileFailureKind::CannotWrite, csIni, ENOTDIR }));
     EXPECT_EQ(ReadWholeFile(csFolder), "not a folder");
     EXPECT_TRUE(ReadWholeFile(csMoved + "/Pindrel.ini") == csOld);
 }

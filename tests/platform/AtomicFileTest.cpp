@@ -12,15 +12,15 @@ TEST(ReadFileText, MissingIsEmptyButAnythingElseUnreadableIsAFailure)
 {
     const TempDir dir;
     const FileText missing = ReadFileText(dir / "missing.ini");
-    EXPECT_TRUE(missing.bOk);
+    EXPECT_FALSE(missing.failure);
     EXPECT_FALSE(missing.bExists);
 
     // A FIFO must neither be read nor block the caller.
     ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0644), 0);
     for (const std::string& csPath : { dir.MakeDir("folder.ini"), dir / "fifo.ini" }) {
         const FileText text = ReadFileText(csPath);
-        EXPECT_FALSE(text.bOk);
-        EXPECT_NE(text.csError.find(csPath), std::string::npos) << text.csError;
+        ASSERT_TRUE(text.failure);
+        EXPECT_EQ(*text.failure, (FileFailure { FileFailureKind::NotRegularFile, csPath, 0 }));
     }
 }
 
@@ -33,7 +33,7 @@ TEST(WriteFileAtomically, StoresEveryByteAndReadsItBackWhole)
     const std::string csPath = dir / "a/b/blob";
     ASSERT_TRUE(WriteFileAtomically(csPath, csContent));
     const FileText text = ReadFileText(csPath);
-    EXPECT_TRUE(text.bOk && text.bExists);
+    EXPECT_TRUE(!text.failure && text.bExists);
     EXPECT_TRUE(text.csText == csContent);
     ASSERT_TRUE(WriteFileAtomically(csPath, ""));
     EXPECT_EQ(ReadWholeFile(csPath), "");

@@ -101,9 +101,9 @@ TEST(PrivateProfile, CreatesFileAndFoldersOnlyWhenThereIsSomethingToStore)
     EXPECT_FALSE(fs::exists(dir / "config"));
 
     const mode_t nOldMask = ::umask(027);
-    const ProfileStatus status = WritePrivateProfileString(csIni, "Projects", "0", "x");
+    const FileStatus status = WritePrivateProfileString(csIni, "Projects", "0", "x");
     ::umask(nOldMask);
-    ASSERT_TRUE(status) << status.csError;
+    ASSERT_TRUE(status);
     EXPECT_EQ(ReadWholeFile(csIni), "[Projects]\n0=x\n");
     EXPECT_EQ(fs::status(csIni).permissions(), fs::perms(0640));
     EXPECT_EQ(FolderNames(dir / "config/Pindrel"), std::vector<std::string> { "Pindrel.ini" });
@@ -134,9 +134,9 @@ TEST_P(PrivateProfileRefuses, WritesThatWouldBreakTheFileAndLeavesItAlone)
     const TempDir dir;
     const std::string csIni = dir.WriteFile("Pindrel.ini", OTHER_SECTIONS);
     const RefusedWrite& write = GetParam();
-    const ProfileStatus status = WritePrivateProfileString(csIni, write.csSection, write.csKey, write.csValue);
-    EXPECT_FALSE(status);
-    EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
+    const FileStatus status = WritePrivateProfileString(csIni, write.csSection, write.csKey, write.csValue);
+    ASSERT_FALSE(status);
+    EXPECT_EQ(*status.failure, (FileFailure { FileFailureKind::InvalidEntry, csIni, 0 }));
     EXPECT_FALSE(
         ReplacePrivateProfileSection(csIni, write.csSection, { { "0", "fine" }, { write.csKey, write.csValue } }));
     EXPECT_EQ(ReadWholeFile(csIni), OTHER_SECTIONS);
@@ -158,9 +158,9 @@ TEST(PrivateProfile, UnreadableOrUnreachableFileIsNeverOverwritten)
     const std::string csParentIsFile = dir.WriteFile("plain", "keep") + "/Pindrel.ini";
     for (const std::string& csIni : { dir / "folder.ini", csParentIsFile }) {
         SCOPED_TRACE(csIni);
-        const ProfileStatus status = WritePrivateProfileString(csIni, "Projects", "0", "x");
-        EXPECT_FALSE(status);
-        EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
+        const FileStatus status = WritePrivateProfileString(csIni, "Projects", "0", "x");
+        ASSERT_FALSE(status);
+        EXPECT_EQ(status.failure->csPath, csIni);
         EXPECT_FALSE(ReplacePrivateProfileSection(csIni, "Projects", { { "0", "x" } }));
         EXPECT_TRUE(GetPrivateProfileKeys(csIni, "Projects").empty());
     }
@@ -179,10 +179,10 @@ TEST(PrivateProfile, ReadOnlyFileOrFolderFailsAndStaysIntact)
     for (const auto& [csChmodPath, nMode] : { std::pair { csIni, 0444 }, std::pair { dir / "ro", 0555 } }) {
         SCOPED_TRACE(csChmodPath);
         ::chmod(csChmodPath.c_str(), static_cast<mode_t>(nMode));
-        const ProfileStatus status = ReplacePrivateProfileSection(csIni, "Projects", { { "0", "x" } });
+        const FileStatus status = ReplacePrivateProfileSection(csIni, "Projects", { { "0", "x" } });
         ::chmod(csChmodPath.c_str(), csChmodPath == csIni ? 0644 : 0755);
-        EXPECT_FALSE(status);
-        EXPECT_NE(status.csError.find(dir / "ro"), std::string::npos) << status.csError;
+        ASSERT_FALSE(status);
+        EXPECT_EQ(status.failure->csPath, csIni);
         EXPECT_EQ(ReadWholeFile(csIni), OTHER_SECTIONS);
         EXPECT_EQ(FolderNames(dir / "ro"), std::vector<std::string> { "Pindrel.ini" });
     }
@@ -203,7 +203,7 @@ TEST_P(ProfileWriteFault, LeavesTheOldContentAndNoTemporaryFile)
     const TempDir dir;
     const std::string csIni = dir.WriteFile("Pindrel.ini", "[Projects]\n0=old\n" + OTHER_SECTIONS);
     std::vector<ProfileWriteStep> steps;
-    ProfileStatus status;
+    FileStatus status;
     {
         const ScopedProfileFaultHook hook([&](ProfileWriteStep step) {
             steps.push_back(step);
@@ -211,8 +211,8 @@ TEST_P(ProfileWriteFault, LeavesTheOldContentAndNoTemporaryFile)
         });
         status = ReplacePrivateProfileSection(csIni, "Projects", { { "0", "new" } });
     }
-    EXPECT_FALSE(status);
-    EXPECT_NE(status.csError.find(csIni), std::string::npos) << status.csError;
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.failure->csPath, csIni);
     EXPECT_EQ(steps.back(), GetParam());
     EXPECT_EQ(ReadWholeFile(csIni), "[Projects]\n0=old\n" + OTHER_SECTIONS);
     EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string> { "Pindrel.ini" });

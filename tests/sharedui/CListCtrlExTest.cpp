@@ -340,13 +340,13 @@ TEST_F(CListCtrlExTest, SaveWritesThePageOrSaysWhyNot)
 {
     insertColumns(m_list, REPORT_LIKE_COLUMNS);
     m_list.InsertItem(0, "Code & comments");
-    std::string csError;
+    FileFailure failure;
     const std::string csPath = m_dir / "out.html";
-    ASSERT_TRUE(m_list.Save(csPath, 1, &csError)) << csError;
+    ASSERT_TRUE(m_list.Save(csPath, 1, &failure));
     EXPECT_EQ(ReadWholeFile(csPath), RenderHtml(m_list.ToHtmlTable()));
     EXPECT_NE(ReadWholeFile(csPath).find("Code &amp; comments"), std::string::npos);
 
-    EXPECT_FALSE(m_list.Save(m_dir / "missing/out.html", 1, &csError));
-    EXPECT_NE(csError.find(m_dir / "missing/out.html"), std::string::npos) << csError;
+    EXPECT_FALSE(m_list.Save(m_dir / "missing/out.html", 1, &failure));
+    EXPECT_EQ(failure.csPath, m_dir / "missing/out.html");
     EXPECT_FALSE(m_list.Save(m_dir / "missing/out.html", 1)); // no error wanted: no crash either
 }
