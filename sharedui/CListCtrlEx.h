@@ -51,7 +51,7 @@ public:
     [[nodiscard]] HtmlTable ToHtmlTable() const;
     // Writes the list as a standalone HTML page. False, with what failed in
     // *pFailure, when the file cannot be written.
-    bool Save(const std::string& csPath, int nMode, FileFailure* pFailure = nullptr) const;
+    [[nodiscard]] bool Save(const std::string& csPath, int nMode, FileFailure* pFailure = nullptr) const;
 
 private:
     std::vector<CAttribute> m_attributes;
