@@ -101,7 +101,8 @@ private:
     int m_nTotalFiles = 0;
     std::array<int, MAX_PROJECTS> m_anSelIndex {};
 
-    // The template's controls, bound once when the dialog is built.
+    // The template's controls are bound once, when the dialog is built; m_csDirectory
+    // is the edit's text as the data exchange last moved it.
     CListCtrlEx m_lvResults;
     CProgressCtrl m_progressProject;
     CProgressCtrl m_progressAll;
