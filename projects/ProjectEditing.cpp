@@ -3,6 +3,7 @@
 
 #include <QFileDialog>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 #include "ByteText.h"
@@ -28,7 +29,7 @@ int lowestSelectedIndex(const QListWidget* pList)
 // Changes a button's state only when it must change.
 void setEnabledIfChanged(QWidget* pButton, bool bEnable)
 {
-    if (pButton != nullptr && pButton->isEnabled() != bEnable)
+    if (pButton->isEnabled() != bEnable)
         pButton->setEnabled(bEnable);
 }
 
@@ -46,12 +47,21 @@ std::optional<std::string> askFolder(QWidget* pParent)
 void CLineCountDlg::UpdateButtonStates()
 {
     const int nSelected = selectedCount(m_lbProjects);
-    setEnabledIfChanged(GetDlgItem(IDC_DELETE), nSelected == 1);
-    setEnabledIfChanged(GetDlgItem(IDC_UPDATE), nSelected == 1);
+    setEnabledIfChanged(m_btnDelete, nSelected == 1);
+    setEnabledIfChanged(m_btnUpdate, nSelected == 1);
     // A run keeps Calc for itself until it ends.
-    setEnabledIfChanged(GetDlgItem(IDC_CALC), nSelected > 0 && !IsRunPending());
+    setEnabledIfChanged(m_btnCalc, nSelected > 0 && !IsRunPending());
     UpdateData(true);
-    setEnabledIfChanged(GetDlgItem(IDC_ADD), !m_csDirectory.empty());
+    setEnabledIfChanged(m_btnAdd, !m_csDirectory.empty());
+}
+
+void CLineCountDlg::ChangeProjectList(const std::function<void()>& fnChange)
+{
+    {
+        const QSignalBlocker blocker(m_lbProjects);
+        fnChange();
+    }
+    UpdateButtonStates();
 }
 
 void CLineCountDlg::OnBrowse()
@@ -74,11 +84,7 @@ void CLineCountDlg::OnAddProject()
 {
     if (!AcceptEntryText(m_csDirectory))
         return;
-    {
-        const QSignalBlocker blocker(m_lbProjects);
-        m_lbProjects->item(ListBoxAddString(m_lbProjects, m_csDirectory))->setSelected(true);
-    }
-    UpdateButtonStates();
+    ChangeProjectList([this] { m_lbProjects->item(ListBoxAddString(m_lbProjects, m_csDirectory))->setSelected(true); });
 }
 
 void CLineCountDlg::OnUpdateProject()
@@ -86,41 +92,29 @@ void CLineCountDlg::OnUpdateProject()
     UpdateData(true);
     if (selectedCount(m_lbProjects) != 1 || !AcceptEntryText(m_csDirectory))
         return;
-    {
-        const QSignalBlocker blocker(m_lbProjects);
+    ChangeProjectList([this] {
         delete m_lbProjects->takeItem(lowestSelectedIndex(m_lbProjects));
         // The updated entry moves to the end of the list.
         m_lbProjects->item(ListBoxAddString(m_lbProjects, m_csDirectory))->setSelected(true);
-    }
-    UpdateButtonStates();
+    });
 }
 
 void CLineCountDlg::OnDeleteProject()
 {
-    {
-        const QSignalBlocker blocker(m_lbProjects);
+    ChangeProjectList([this] {
         if (const int nIndex = lowestSelectedIndex(m_lbProjects); nIndex >= 0)
             delete m_lbProjects->takeItem(nIndex);
-    }
-    UpdateButtonStates();
+    });
 }
 
 void CLineCountDlg::OnSelectAll()
 {
-    {
-        const QSignalBlocker blocker(m_lbProjects);
-        m_lbProjects->selectAll();
-    }
-    UpdateButtonStates();
+    ChangeProjectList([this] { m_lbProjects->selectAll(); });
 }
 
 void CLineCountDlg::OnDeselectAll()
 {
-    {
-        const QSignalBlocker blocker(m_lbProjects);
-        m_lbProjects->clearSelection();
-    }
-    UpdateButtonStates();
+    ChangeProjectList([this] { m_lbProjects->clearSelection(); });
 }
 
 void CLineCountDlg::OnChangeDirectory()

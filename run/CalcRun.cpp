@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 #include "ByteText.h"
@@ -135,16 +136,12 @@ void CLineCountDlg::FinishRun()
 
 void CLineCountDlg::EnableCommands(bool bEnable)
 {
-    for (const int nId : { IDC_CALC, IDC_BROWSE, IDC_SELECT_ALL, IDC_DESELECT_ALL }) {
-        if (QWidget* pControl = GetDlgItem(nId))
-            pControl->setEnabled(bEnable);
-    }
+    for (QPushButton* const pButton : { m_btnCalc, m_btnBrowse, m_btnSelectAll, m_btnDeselectAll })
+        pButton->setEnabled(bEnable);
     if (bEnable) {
         UpdateButtonStates();
         return;
     }
-    for (const int nId : { IDC_ADD, IDC_DELETE, IDC_UPDATE }) {
-        if (QWidget* pControl = GetDlgItem(nId))
-            pControl->setEnabled(false);
-    }
+    for (QPushButton* const pButton : { m_btnAdd, m_btnDelete, m_btnUpdate })
+        pButton->setEnabled(false);
 }

@@ -1,6 +1,10 @@
 #include "ByteText.h"
 
+#include <utility>
+
 #include <QListWidget>
+
+Q_DECLARE_METATYPE(CByteText)
 
 namespace {
 
@@ -19,10 +23,36 @@ std::string ToBytes(const QString& csText)
     return { bytes.constData(), static_cast<std::size_t>(bytes.size()) };
 }
 
+CByteText::CByteText(std::string csBytes)
+    : m_csBytes(std::move(csBytes))
+    , m_csShown(FromBytes(m_csBytes))
+    , m_bKept(true)
+{
+}
+
+std::string CByteText::BytesFor(const QString& csText) const
+{
+    return m_bKept && csText == m_csShown ? m_csBytes : ToBytes(csText);
+}
+
+void CByteEdit::SetBytes(const std::string& csBytes)
+{
+    // Kept before the text changes: whoever hears of the change reads the new bytes.
+    m_text = CByteText(csBytes);
+    if (text() != m_text.Shown())
+        setText(m_text.Shown());
+}
+
+std::string CByteEdit::GetBytes() const
+{
+    return m_text.BytesFor(text());
+}
+
 int ListBoxAddString(QListWidget* pList, const std::string& csBytes)
 {
-    auto* const pItem = new QListWidgetItem(FromBytes(csBytes));
-    pItem->setData(ROLE_BYTES, QByteArray(csBytes.data(), static_cast<qsizetype>(csBytes.size())));
+    const CByteText entry(csBytes);
+    auto* const pItem = new QListWidgetItem(entry.Shown());
+    pItem->setData(ROLE_BYTES, QVariant::fromValue(entry));
     pList->addItem(pItem);
     return pList->count() - 1;
 }
@@ -32,9 +62,5 @@ std::string ListBoxGetText(const QListWidget* pList, int nIndex)
     const QListWidgetItem* pItem = pList->item(nIndex);
     if (pItem == nullptr)
         return {};
-    const QVariant bytes = pItem->data(ROLE_BYTES);
-    if (!bytes.isValid())
-        return ToBytes(pItem->text());
-    const QByteArray raw = bytes.toByteArray();
-    return { raw.constData(), static_cast<std::size_t>(raw.size()) };
+    return pItem->data(ROLE_BYTES).value<CByteText>().BytesFor(pItem->text());
 }

@@ -13,7 +13,6 @@
 #include <QTableWidget>
 
 #include "ByteText.h"
-#include "CAttribute.h"
 #include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
 #include "PrivateProfile.h"
@@ -37,9 +36,9 @@ QString fromBytes(const char* pszText)
 class RowColorDelegate : public QStyledItemDelegate
 {
 public:
-    RowColorDelegate(const std::vector<CAttribute*>& apAttributes, QObject* pParent)
+    RowColorDelegate(const std::vector<CAttribute>& attributes, QObject* pParent)
         : QStyledItemDelegate(pParent)
-        , m_apAttributes(apAttributes)
+        , m_attributes(attributes)
     {
     }
 
@@ -47,15 +46,15 @@ protected:
     void initStyleOption(QStyleOptionViewItem* pOption, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(pOption, index);
-        if (m_apAttributes.empty())
+        if (m_attributes.empty())
             return;
-        const CAttribute* pAttribute = m_apAttributes[static_cast<std::size_t>(index.row()) % m_apAttributes.size()];
-        pOption->backgroundBrush = qColorOf(pAttribute->GetBackColor());
-        pOption->palette.setColor(QPalette::Text, qColorOf(pAttribute->GetForeColor()));
+        const CAttribute& attribute = m_attributes[static_cast<std::size_t>(index.row()) % m_attributes.size()];
+        pOption->backgroundBrush = qColorOf(attribute.GetBackColor());
+        pOption->palette.setColor(QPalette::Text, qColorOf(attribute.GetForeColor()));
     }
 
 private:
-    const std::vector<CAttribute*>& m_apAttributes;
+    const std::vector<CAttribute>& m_attributes;
 };
 
 // Ctrl+C on the list copies rows: the view's own copy would take one cell only.
@@ -162,8 +161,6 @@ CListCtrlEx::CListCtrlEx() = default;
 CListCtrlEx::~CListCtrlEx()
 {
     *m_ppSelf = nullptr;
-    for (CAttribute* pAttribute : m_apAttributes)
-        delete pAttribute;
 }
 
 void CListCtrlEx::Attach(QTableWidget* pTable)
@@ -187,8 +184,7 @@ void CListCtrlEx::Attach(QTableWidget* pTable)
     m_pTable->horizontalHeader()->setSectionsMovable(true);
     m_pTable->horizontalHeader()->setHighlightSections(false);
     m_pTable->horizontalHeader()->setStretchLastSection(false);
-    m_pTable->setItemDelegate(new RowColorDelegate(m_apAttributes, m_pTable));
-
+    m_pTable->setItemDelegate(new RowColorDelegate(m_attributes, m_pTable));
     auto* const pFilter = new CopyKeyFilter(m_ppSelf, m_pTable);
     m_pTable->installEventFilter(pFilter);
     auto* const pCopy = new QAction(copyCaption(), m_pTable);
@@ -205,24 +201,24 @@ void CListCtrlEx::SetPersistStorage(const std::string& csIniPath, const std::str
     m_csKey = csKey;
 }
 
-int CListCtrlEx::RestorePersistStorage()
+bool CListCtrlEx::RestorePersistStorage()
 {
     if (m_pTable == nullptr || m_csIniPath.empty() || m_csKey.empty())
-        return 0;
+        return false;
     const std::string csCount = GetPrivateProfileString(m_csIniPath, m_csKey, "Columns", "");
     int nColumns = 0;
     if (!parseInt(csCount, nColumns) || nColumns <= 0 || nColumns > MAX_STORED_COLUMNS)
-        return 0;
+        return false;
     std::vector<StoredColumn> columns(static_cast<std::size_t>(nColumns));
     for (int i = 0; i < nColumns; ++i) {
         const std::string csValue
             = GetPrivateProfileString(m_csIniPath, m_csKey, "Column" + std::to_string(i), "");
         if (!parseColumn(csValue, columns[static_cast<std::size_t>(i)]))
-            return 0;
+            return false;
     }
     std::vector<int> anOrder;
     if (!parseOrder(GetPrivateProfileString(m_csIniPath, m_csKey, "Order", ""), nColumns, anOrder))
-        return 0;
+        return false;
 
     m_pTable->setColumnCount(0);
     for (int i = 0; i < nColumns; ++i) {
@@ -232,13 +228,13 @@ int CListCtrlEx::RestorePersistStorage()
     QHeaderView* const pHeader = m_pTable->horizontalHeader();
     for (int nVisual = 0; nVisual < nColumns; ++nVisual)
         pHeader->moveSection(pHeader->visualIndex(anOrder[static_cast<std::size_t>(nVisual)]), nVisual);
-    return 1;
+    return true;
 }
 
-int CListCtrlEx::StorePersistStorage()
+bool CListCtrlEx::StorePersistStorage()
 {
     if (m_pTable == nullptr || m_csIniPath.empty() || m_csKey.empty())
-        return 0;
+        return false;
     const int nColumns = m_pTable->columnCount();
     std::vector<ProfileEntry> entries;
     entries.push_back({ "Columns", std::to_string(nColumns) });
@@ -254,7 +250,7 @@ int CListCtrlEx::StorePersistStorage()
         csOrder += std::to_string(m_pTable->horizontalHeader()->logicalIndex(i));
     }
     entries.push_back({ "Order", csOrder });
-    return ReplacePrivateProfileSection(m_csIniPath, m_csKey, entries) ? 1 : 0;
+    return static_cast<bool>(ReplacePrivateProfileSection(m_csIniPath, m_csKey, entries));
 }
 
 int CListCtrlEx::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int /*nSubItem*/)
@@ -328,13 +324,20 @@ std::string CListCtrlEx::GetItemText(int nItem, int nSubItem) const
     return pItem == nullptr ? std::string() : ToBytes(pItem->text());
 }
 
-int CListCtrlEx::SetFullRowSel(int bFullRow)
+bool CListCtrlEx::SetFullRowSel(bool bFullRow)
 {
     if (m_pTable == nullptr)
-        return 0;
+        return false;
     const bool bWas = m_pTable->selectionBehavior() == QAbstractItemView::SelectRows;
-    m_pTable->setSelectionBehavior(bFullRow != 0 ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
-    return bWas ? 1 : 0;
+    m_pTable->setSelectionBehavior(bFullRow ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    return bWas;
+}
+
+void CListCtrlEx::AddAttribute(const CAttribute& attribute)
+{
+    m_attributes.push_back(attribute);
+    if (m_pTable != nullptr)
+        m_pTable->viewport()->update();
 }
 
 std::string CListCtrlEx::CopyText() const
@@ -381,8 +384,8 @@ HtmlTable CListCtrlEx::ToHtmlTable() const
     HtmlTable table;
     table.csTitle = GlobalVarsForDll::csSoftName;
     table.page = m_htmlPage;
-    for (const CAttribute* pAttribute : m_apAttributes)
-        table.rowColors.push_back({ pAttribute->GetForeColor(), pAttribute->GetBackColor() });
+    for (const CAttribute& attribute : m_attributes)
+        table.rowColors.push_back({ attribute.GetForeColor(), attribute.GetBackColor() });
     if (m_pTable == nullptr)
         return table;
     const QHeaderView* pHeader = m_pTable->horizontalHeader();

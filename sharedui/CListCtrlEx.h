@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "CAttribute.h"
 #include "HtmlTable.h"
 
-class CAttribute;
 class QTableWidget;
 
 // A list in report view over a QTableWidget: columns with heading, alignment and
@@ -25,10 +25,10 @@ public:
 
     // Where the layout is kept: INI file path and section name.
     void SetPersistStorage(const std::string& csIniPath, const std::string& csKey);
-    // Applies the stored layout, columns included; nonzero when one was applied.
-    int RestorePersistStorage();
-    // Stores headings, alignments, widths and order; nonzero on success.
-    int StorePersistStorage();
+    // Applies the stored layout, columns included; true when one was applied.
+    [[nodiscard]] bool RestorePersistStorage();
+    // Stores headings, alignments, widths and order; true when they were written.
+    [[nodiscard]] bool StorePersistStorage();
 
     // nFormat: 0 left, 1 right. Returns the new column's index, -1 on failure.
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth, int nSubItem);
@@ -42,8 +42,11 @@ public:
     [[nodiscard]] int GetHeadingWidth(const char* pszHeading) const;
     [[nodiscard]] std::string GetItemText(int nItem, int nSubItem) const;
 
-    // Nonzero turns on full-row selection. Returns the previous setting.
-    int SetFullRowSel(int bFullRow);
+    // Turns full-row selection on or off. Returns the previous setting.
+    bool SetFullRowSel(bool bFullRow);
+
+    // Appends a row attribute; rows take the attributes in turn.
+    void AddAttribute(const CAttribute& attribute);
 
     // The selected rows, or every row when none is selected, as lines of
     // tab-separated cells after a line of headings, in display order.
@@ -57,12 +60,10 @@ public:
     [[nodiscard]] HtmlTable ToHtmlTable() const;
     // Writes the list as a standalone HTML page. False, with what failed in
     // *pFailure, when the file cannot be written.
-    bool Save(const std::string& csPath, int nMode, FileFailure* pFailure = nullptr) const;
-
-    // Row attributes, used in turn; the list owns them and deletes them.
-    std::vector<CAttribute*> m_apAttributes;
+    [[nodiscard]] bool Save(const std::string& csPath, int nMode, FileFailure* pFailure = nullptr) const;
 
 private:
+    std::vector<CAttribute> m_attributes;
     QTableWidget* m_pTable = nullptr;
     // Points back at this list while it lives; the table's copy handler holds it too.
     std::shared_ptr<const CListCtrlEx*> m_ppSelf = std::make_shared<const CListCtrlEx*>(this);

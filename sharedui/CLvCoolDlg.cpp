@@ -103,7 +103,7 @@ void CLvCoolDlg::InitDialogOnce()
         return;
     m_bInitialized = true;
     if (auto* const pOk = qobject_cast<QPushButton*>(GetDlgItem(IDOK)))
-        connect(pOk, &QPushButton::clicked, this, [this] { OnOK(); });
+        connect(pOk, &QPushButton::clicked, this, &CLvCoolDlg::OnOK);
     OnInitDialog();
 }
 

@@ -75,6 +75,16 @@ protected:
     // Size of a dialog unit in pixels, from the template font: x per 4 units, y per 8.
     [[nodiscard]] int DluToPixelsX(int nDlu) const;
     [[nodiscard]] int DluToPixelsY(int nDlu) const;
+    // The control of a template id as its widget type, for a member bound once
+    // when the dialog is built; a missing or different control stops a debug build.
+    template <typename TWidget>
+    [[nodiscard]] TWidget* BindControl(int nId) const
+    {
+        auto* const pControl = dynamic_cast<TWidget*>(GetDlgItem(nId));
+        Q_ASSERT_X(pControl != nullptr, "CLvCoolDlg::BindControl", "the template has no control of that kind for the id");
+        return pControl;
+    }
+
     // A horizontal pixel size chosen for the classic 8-point dialog font (6-pixel
     // base unit), scaled to the font this dialog really has.
     [[nodiscard]] int ScaleDesignPixelsX(int nPixels) const;

@@ -17,8 +17,6 @@ public:
     void StepIt();
 
     [[nodiscard]] int GetPos() const { return m_nPos; }
-    [[nodiscard]] int GetLower() const { return m_nLower; }
-    [[nodiscard]] int GetUpper() const { return m_nUpper; }
 
 private:
     void Show();

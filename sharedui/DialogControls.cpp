@@ -4,11 +4,12 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include "ByteText.h"
 
 namespace {
 
@@ -39,10 +40,10 @@ private:
 
 // An Alt+letter that reaches the edit matched no enabled mnemonic (Calc during a
 // run, Delete with no entry selected): it is a missed command, not text to insert.
-class DialogEdit : public QLineEdit
+class DialogEdit : public CByteEdit
 {
 public:
-    using QLineEdit::QLineEdit;
+    using CByteEdit::CByteEdit;
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override
@@ -53,7 +54,7 @@ protected:
             pEvent->ignore();
             return;
         }
-        QLineEdit::keyPressEvent(pEvent);
+        CByteEdit::keyPressEvent(pEvent);
     }
 };
 

@@ -14,7 +14,6 @@ std::string GlobalVarsForDll::csInstallFolder;
 std::string GlobalVarsForDll::csWelcomeSentence;
 std::string GlobalVarsForDll::csPartOfAppTitle;
 std::string GlobalVarsForDll::csIni;
-char GlobalVarsForDll::szVal[1024] = {};
 std::function<int(QDialog&)> GlobalVarsForDll::fnExecModal = [](QDialog& dlg) { return dlg.exec(); };
 
 namespace {

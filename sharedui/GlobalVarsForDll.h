@@ -17,8 +17,6 @@ public:
     static std::string csPartOfAppTitle;
     // Full path of the INI file, settled by InitVars.
     static std::string csIni;
-    // Scratch buffer for values read from the INI file.
-    static char szVal[1024];
 
     // Settles csIni at $XDG_CONFIG_HOME/<csSoftName>/<csSoftName>.ini (default
     // ~/.config). Returns 1 when a path could be settled, 0 otherwise.

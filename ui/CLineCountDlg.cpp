@@ -1,11 +1,12 @@
 // CLineCountDlg: construction, data exchange, message map, painting, Close and About.
 #include "CLineCountDlg.h"
 
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QTableWidget>
 
 #include "AppResources.h"
 #include "ByteText.h"
@@ -16,8 +17,22 @@
 
 CLineCountDlg::CLineCountDlg(QWidget* pParent)
     : CLvCoolDlg(IDD_MAIN, pParent)
+    , m_lbProjects(BindControl<QListWidget>(IDC_PROJECTS))
     , m_hIcon(AppIcon())
+    , m_edDirectory(BindControl<CByteEdit>(IDC_DIRECTORY))
+    , m_btnBrowse(BindControl<QPushButton>(IDC_BROWSE))
+    , m_btnCalc(BindControl<QPushButton>(IDC_CALC))
+    , m_btnAdd(BindControl<QPushButton>(IDC_ADD))
+    , m_btnUpdate(BindControl<QPushButton>(IDC_UPDATE))
+    , m_btnDelete(BindControl<QPushButton>(IDC_DELETE))
+    , m_btnSelectAll(BindControl<QPushButton>(IDC_SELECT_ALL))
+    , m_btnDeselectAll(BindControl<QPushButton>(IDC_DESELECT_ALL))
+    , m_btnHtmlExport(BindControl<QPushButton>(IDC_HTML_EXPORT))
+    , m_btnAbout(BindControl<QPushButton>(IDC_ABOUT))
 {
+    m_lvResults.Attach(BindControl<QTableWidget>(IDC_RESULTS));
+    m_progressProject.Attach(BindControl<QProgressBar>(IDC_PROGRESS_PROJECT));
+    m_progressAll.Attach(BindControl<QProgressBar>(IDC_PROGRESS_ALL));
     MessageMap();
 }
 
@@ -28,21 +43,18 @@ CLineCountDlg::~CLineCountDlg()
 
 void CLineCountDlg::MessageMap()
 {
-    const auto button = [this](int nId) { return qobject_cast<QPushButton*>(GetDlgItem(nId)); };
-    connect(button(IDC_BROWSE), &QPushButton::clicked, this, [this] { OnBrowse(); });
-    connect(button(IDC_CALC), &QPushButton::clicked, this, [this] { OnCalc(); });
-    connect(button(IDC_ADD), &QPushButton::clicked, this, [this] { OnAddProject(); });
-    connect(button(IDC_DELETE), &QPushButton::clicked, this, [this] { OnDeleteProject(); });
-    connect(qobject_cast<QLineEdit*>(GetDlgItem(IDC_DIRECTORY)), &QLineEdit::textChanged, this,
-        [this] { OnChangeDirectory(); });
+    connect(m_btnBrowse, &QPushButton::clicked, this, &CLineCountDlg::OnBrowse);
+    connect(m_btnCalc, &QPushButton::clicked, this, &CLineCountDlg::OnCalc);
+    connect(m_btnAdd, &QPushButton::clicked, this, &CLineCountDlg::OnAddProject);
+    connect(m_btnDelete, &QPushButton::clicked, this, &CLineCountDlg::OnDeleteProject);
+    connect(m_edDirectory, &QLineEdit::textChanged, this, &CLineCountDlg::OnChangeDirectory);
     // The program's own selection changes block the list's signals, so only the user's arrive here.
-    connect(qobject_cast<QListWidget*>(GetDlgItem(IDC_PROJECTS)), &QListWidget::itemSelectionChanged, this,
-        [this] { OnSelChangeProjects(); });
-    connect(button(IDC_SELECT_ALL), &QPushButton::clicked, this, [this] { OnSelectAll(); });
-    connect(button(IDC_DESELECT_ALL), &QPushButton::clicked, this, [this] { OnDeselectAll(); });
-    connect(button(IDC_HTML_EXPORT), &QPushButton::clicked, this, [this] { OnHtmlExport(); });
-    connect(button(IDC_UPDATE), &QPushButton::clicked, this, [this] { OnUpdateProject(); });
-    connect(button(IDC_ABOUT), &QPushButton::clicked, this, [this] { OnAbout(); });
+    connect(m_lbProjects, &QListWidget::itemSelectionChanged, this, &CLineCountDlg::OnSelChangeProjects);
+    connect(m_btnSelectAll, &QPushButton::clicked, this, &CLineCountDlg::OnSelectAll);
+    connect(m_btnDeselectAll, &QPushButton::clicked, this, &CLineCountDlg::OnDeselectAll);
+    connect(m_btnHtmlExport, &QPushButton::clicked, this, &CLineCountDlg::OnHtmlExport);
+    connect(m_btnUpdate, &QPushButton::clicked, this, &CLineCountDlg::OnUpdateProject);
+    connect(m_btnAbout, &QPushButton::clicked, this, &CLineCountDlg::OnAbout);
 }
 
 void CLineCountDlg::DoDataExchange(CDataExchange* pDX)
@@ -61,8 +73,7 @@ bool CLineCountDlg::OnInitDialog()
     InitResultsList();
     setWindowIcon(m_hIcon);
     LoadProjects();
-    if (QWidget* pEdit = GetDlgItem(IDC_DIRECTORY))
-        pEdit->setFocus(Qt::OtherFocusReason);
+    m_edDirectory->setFocus(Qt::OtherFocusReason);
     return true;
 }
 

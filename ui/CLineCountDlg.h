@@ -16,7 +16,9 @@
 #include "CProgressCtrl.h"
 #include "ProjectFileLists.h"
 
+class CByteEdit;
 class QListWidget;
+class QPushButton;
 
 // Ids of the calculation run's timers, one per kind of step.
 inline constexpr int TIMER_RUN_START = 1;
@@ -72,21 +74,6 @@ public:
     std::function<std::optional<std::string>()> m_fnBrowseFolder;
     std::function<std::optional<std::string>()> m_fnAskSavePath;
 
-    // Calculation run, written by OnCalc and read by the steps; indexed by selection position.
-    std::array<int, MAX_PROJECTS> m_anFileCount {};
-    int m_nSelCount = 0;
-    int m_nTotalFiles = 0;
-    std::array<int, MAX_PROJECTS> m_anSelIndex {};
-    // The directories as Calc collected them: the list may change while the run goes on.
-    std::vector<std::string> m_runDirectories;
-
-    CListCtrlEx m_lvResults;
-    CProgressCtrl m_progressProject;
-    CProgressCtrl m_progressAll;
-    QListWidget* m_lbProjects = nullptr;
-    std::string m_csDirectory;
-    QIcon m_hIcon;
-
 protected:
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -96,6 +83,9 @@ protected:
 
 private:
     void MessageMap();
+    // Applies a change of the program's own to the project list, without a
+    // selection notification, then brings the commands up to date.
+    void ChangeProjectList(const std::function<void()>& fnChange);
     // Run steps.
     bool CollectSelectedProjects();
     void StartProjectStep();
@@ -105,6 +95,33 @@ private:
     void ShowMessage(unsigned nIdText, MessageIcon icon, std::initializer_list<std::string> arguments = {});
     // Refuses an entry that would not survive the INI file, telling the user.
     bool AcceptEntryText(const std::string& csText);
+
+    // Calculation run, written by OnCalc and read by the steps; indexed by selection position.
+    std::array<int, MAX_PROJECTS> m_anFileCount {};
+    int m_nSelCount = 0;
+    int m_nTotalFiles = 0;
+    std::array<int, MAX_PROJECTS> m_anSelIndex {};
+    // The directories as Calc collected them: the list may change while the run goes on.
+    std::vector<std::string> m_runDirectories;
+
+    // The template's controls are bound once, when the dialog is built; m_csDirectory
+    // is the edit's text as the data exchange last moved it.
+    CListCtrlEx m_lvResults;
+    CProgressCtrl m_progressProject;
+    CProgressCtrl m_progressAll;
+    QListWidget* const m_lbProjects;
+    std::string m_csDirectory;
+    QIcon m_hIcon;
+    CByteEdit* const m_edDirectory;
+    QPushButton* const m_btnBrowse;
+    QPushButton* const m_btnCalc;
+    QPushButton* const m_btnAdd;
+    QPushButton* const m_btnUpdate;
+    QPushButton* const m_btnDelete;
+    QPushButton* const m_btnSelectAll;
+    QPushButton* const m_btnDeselectAll;
+    QPushButton* const m_btnHtmlExport;
+    QPushButton* const m_btnAbout;
 
     bool m_bRunPending = false;
 };

@@ -3,8 +3,6 @@
 // Identifiers of the main dialog's resources and controls.
 
 inline constexpr unsigned IDD_MAIN = 102;
-inline constexpr unsigned IDR_MAINFRAME = 128;
-inline constexpr int ID_HELP = 57670;
 
 inline constexpr int IDC_STATIC = -1;
 inline constexpr int IDC_DIRECTORY = 1000;

@@ -36,7 +36,7 @@ std::optional<std::string> askHtmlSavePath()
 void CLineCountDlg::InitResultsList()
 {
     m_lvResults.SetPersistStorage(GlobalVarsForDll::csIni, std::string("lvResults"));
-    if (m_lvResults.RestorePersistStorage() == 0) {
+    if (!m_lvResults.RestorePersistStorage()) {
         for (int nCol = 0; nCol < REPORT_COLUMN_COUNT; ++nCol) {
             const ReportColumn& column = REPORT_COLUMNS[static_cast<std::size_t>(nCol)];
             // The default widths suit a narrower font than most desktops have: scale
@@ -47,12 +47,12 @@ void CLineCountDlg::InitResultsList()
         }
     }
     for (const ReportRowColors& colors : REPORT_ROW_COLORS) {
-        auto* const pAttribute = new CAttribute; // the list owns its attributes
-        pAttribute->SetForeColor(colors.crFore);
-        pAttribute->SetBackColor(colors.crBack);
-        m_lvResults.m_apAttributes.push_back(pAttribute);
+        CAttribute attribute;
+        attribute.SetForeColor(colors.crFore);
+        attribute.SetBackColor(colors.crBack);
+        m_lvResults.AddAttribute(attribute);
     }
-    m_lvResults.SetFullRowSel(1);
+    m_lvResults.SetFullRowSel(true);
 }
 
 void CLineCountDlg::FillResults()
@@ -92,5 +92,6 @@ void CLineCountDlg::OnDestroy()
 {
     // A run still pending is abandoned: the window's timers are already gone.
     m_bRunPending = false;
-    m_lvResults.StorePersistStorage();
+    // Losing the column widths is not worth a message on the way out.
+    static_cast<void>(m_lvResults.StorePersistStorage());
 }

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include "CounterPrinting.h"
 #include "LineCounters.h"
@@ -52,10 +53,9 @@ protected:
     [[nodiscard]] std::vector<std::string> ResultCells() const
     {
         std::vector<std::string> cells;
-        const CListCtrlEx& list = m_pDlg->m_lvResults;
-        for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
-            for (int nCol = 0; nCol < list.GetColumnCount(); ++nCol)
-                cells.push_back(list.GetItemText(nRow, nCol));
+        for (int nRow = 0; nRow < Results()->rowCount(); ++nRow) {
+            for (int nCol = 0; nCol < Results()->columnCount(); ++nCol)
+                cells.push_back(ResultText(nRow, nCol));
         }
         return cells;
     }
@@ -63,10 +63,9 @@ protected:
     // The count cell of the report row labelled csLabel; empty when there is none.
     [[nodiscard]] std::string ReportCount(const std::string& csLabel) const
     {
-        const CListCtrlEx& list = m_pDlg->m_lvResults;
-        for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
-            if (list.GetItemText(nRow, 0) == csLabel)
-                return list.GetItemText(nRow, 1);
+        for (int nRow = 0; nRow < Results()->rowCount(); ++nRow) {
+            if (ResultText(nRow, 0) == csLabel)
+                return ResultText(nRow, 1);
         }
         return {};
     }
@@ -86,27 +85,21 @@ TEST_F(CalcRun, TwoProjectsWithTwoAndNoFilesRunInSevenSteps)
     OpenDialogWith({ csFirst, csSecond });
     TypeDirectory("typed"); // Add too must go for the run
     const std::string csIdleCommands = EnabledCommands();
-    const CProgressCtrl& project = m_pDlg->m_progressProject;
-    const CProgressCtrl& all = m_pDlg->m_progressAll;
+    const QProgressBar* const pProject = Bar("IDC_PROGRESS_PROJECT");
+    const QProgressBar* const pAll = Bar("IDC_PROGRESS_ALL");
     // Left from an earlier run, to see which step sets what.
     g_nCurProject = 7;
     g_nCurFile = 9;
     g_lineCounters.nTotalLines = 1000;
-    const int nProjectUpperBefore = project.GetUpper();
-    const int nProjectPosBefore = project.GetPos();
+    const int nProjectUpperBefore = pProject->maximum();
+    const int nProjectPosBefore = pProject->value();
 
     Button("IDC_CALC")->click();
-    EXPECT_EQ(m_pDlg->m_nSelCount, 2);
-    EXPECT_EQ(m_pDlg->m_anSelIndex[0], 0);
-    EXPECT_EQ(m_pDlg->m_anSelIndex[1], 1);
-    EXPECT_EQ(m_pDlg->m_anFileCount[0], 2);
-    EXPECT_EQ(m_pDlg->m_anFileCount[1], 0);
-    EXPECT_EQ(m_pDlg->m_nTotalFiles, 2);
     EXPECT_EQ(ProjectFileLists[0], (FileList { csFirst + "/main.h", csFirst + "/main.c" })) << "headers first";
     EXPECT_EQ(g_lineCounters, LineCounters {}) << "the first collection clears the counters";
-    EXPECT_EQ(all.GetLower(), 0);
-    EXPECT_EQ(all.GetUpper(), 2);
-    EXPECT_EQ(all.GetPos(), 0);
+    EXPECT_EQ(pAll->minimum(), 0);
+    EXPECT_EQ(pAll->maximum(), 2);
+    EXPECT_EQ(pAll->value(), 0);
     EXPECT_EQ(EnabledCommands(), RUN_COMMANDS);
     EXPECT_EQ(g_nCurProject, 7);
     EXPECT_EQ(g_nCurFile, 9);
@@ -114,6 +107,7 @@ TEST_F(CalcRun, TwoProjectsWithTwoAndNoFilesRunInSevenSteps)
     ASSERT_EQ(PendingRunTimer(), TIMER_RUN_START);
 
     constexpr int UNCHANGED = -1;
+    // A project without files shows an empty bar: nothing of one.
     const struct
     {
         int nTimer;
@@ -128,8 +122,8 @@ TEST_F(CalcRun, TwoProjectsWithTwoAndNoFilesRunInSevenSteps)
         { TIMER_NEXT_FILE, 0, 1, 2, 1, 1, 1, { false, true }, TIMER_NEXT_FILE },
         { TIMER_NEXT_FILE, 0, 2, 2, 2, 2, 5, { false, true }, TIMER_NEXT_FILE },
         { TIMER_NEXT_FILE, 1, 2, 2, 2, 2, 5, { false, true }, TIMER_PROJECT_START },
-        { TIMER_PROJECT_START, 1, 0, 0, 0, 2, 5, { false, false }, TIMER_NEXT_FILE },
-        { TIMER_NEXT_FILE, 2, 0, 0, 0, 0, 5, { true, true }, 0 },
+        { TIMER_PROJECT_START, 1, 0, 1, 0, 2, 5, { false, false }, TIMER_NEXT_FILE },
+        { TIMER_NEXT_FILE, 2, 0, 1, 0, 0, 5, { true, true }, 0 },
     };
     int nStep = 0;
     for (const auto& step : steps) {
@@ -137,26 +131,21 @@ TEST_F(CalcRun, TwoProjectsWithTwoAndNoFilesRunInSevenSteps)
         ASSERT_EQ(TickRun(), step.nTimer);
         EXPECT_EQ(g_nCurProject, step.nProject);
         EXPECT_EQ(g_nCurFile, step.nFile);
-        EXPECT_EQ(project.GetLower(), 0);
-        EXPECT_EQ(project.GetUpper(), step.nProjectUpper == UNCHANGED ? nProjectUpperBefore : step.nProjectUpper);
-        EXPECT_EQ(project.GetPos(), step.nProjectPos == UNCHANGED ? nProjectPosBefore : step.nProjectPos);
-        EXPECT_EQ(all.GetLower(), 0);
-        EXPECT_EQ(all.GetUpper(), 2);
-        EXPECT_EQ(all.GetPos(), step.nAllPos);
+        EXPECT_EQ(pProject->minimum(), 0);
+        EXPECT_EQ(pProject->maximum(), step.nProjectUpper == UNCHANGED ? nProjectUpperBefore : step.nProjectUpper);
+        EXPECT_EQ(pProject->value(), step.nProjectPos == UNCHANGED ? nProjectPosBefore : step.nProjectPos);
+        EXPECT_EQ(pAll->minimum(), 0);
+        EXPECT_EQ(pAll->maximum(), 2);
+        EXPECT_EQ(pAll->value(), step.nAllPos);
         EXPECT_EQ(g_lineCounters.nTotalLines, step.nTotalLines);
         EXPECT_EQ(ProjectSelection(), step.selection);
         const bool bLast = step.nNextTimer == 0;
         EXPECT_EQ(EnabledCommands(), bLast ? csIdleCommands : RUN_COMMANDS);
-        EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), bLast ? 8 : 0) << "the report comes with the last step";
+        EXPECT_EQ(Results()->rowCount(), bLast ? 8 : 0) << "the report comes with the last step";
         EXPECT_EQ(m_pDlg->IsRunPending(), !bLast);
         ASSERT_EQ(PendingRunTimer(), step.nNextTimer);
     }
     EXPECT_EQ(ReportCount("# lines"), "5");
-
-    // The second project's bar stood empty, not busy.
-    const QProgressBar* pBar = project.GetWidget();
-    EXPECT_EQ(pBar->value(), pBar->minimum());
-    EXPECT_GT(pBar->maximum(), pBar->minimum());
 }
 
 class CalcRunSteps : public CalcRun, public testing::WithParamInterface<std::vector<int>>
@@ -176,13 +165,13 @@ TEST_P(CalcRunSteps, TakeOnePlusTwoPerProjectPlusOnePerFile)
     OpenDialogWith(projects);
     Button("IDC_CALC")->click();
     ASSERT_EQ(PendingRunTimer(), TIMER_RUN_START);
-    EXPECT_EQ(m_pDlg->m_progressAll.GetUpper(), nFiles);
+    EXPECT_EQ(Bar("IDC_PROGRESS_ALL")->maximum(), nFiles);
 
     const int nProjects = static_cast<int>(projects.size());
     EXPECT_EQ(TickRunToEnd(), 1 + 2 * nProjects + nFiles);
     EXPECT_EQ(g_lineCounters.nTotalLines, nFiles);
     EXPECT_EQ(g_nCurProject, nProjects);
-    EXPECT_EQ(g_nCurFile, m_pDlg->m_anFileCount[static_cast<std::size_t>(nProjects - 1)]);
+    EXPECT_EQ(g_nCurFile, std::max(GetParam().back(), 0)) << "the last project's files";
     EXPECT_FALSE(m_pDlg->IsRunPending());
 }
 
@@ -205,10 +194,16 @@ TEST_F(CalcRun, SameDirectoryTwiceIsCountedTwice)
 
     Button("IDC_SELECT_ALL")->click();
     Button("IDC_CALC")->click();
-    EXPECT_EQ(m_pDlg->m_anFileCount[0], 4);
-    EXPECT_EQ(m_pDlg->m_anFileCount[1], 4);
-    EXPECT_EQ(m_pDlg->m_progressAll.GetUpper(), 8);
-    EXPECT_EQ(TickRunToEnd(), 1 + 2 * 2 + 8);
+    EXPECT_EQ(Bar("IDC_PROGRESS_ALL")->maximum(), 8);
+    std::vector<int> anProjectFiles;
+    int nSteps = 0;
+    while (const int nTimer = TickRun()) {
+        ++nSteps;
+        if (nTimer == TIMER_PROJECT_START)
+            anProjectFiles.push_back(Bar("IDC_PROGRESS_PROJECT")->maximum());
+    }
+    EXPECT_EQ(anProjectFiles, (std::vector<int> { 4, 4 }));
+    EXPECT_EQ(nSteps, 1 + 2 * 2 + 8);
     EXPECT_EQ(g_lineCounters, twice(once));
     EXPECT_EQ(csOnce, "6");
     EXPECT_EQ(ReportCount("# lines"), "12");
@@ -219,9 +214,6 @@ TEST_F(CalcRun, EntriesAreDeselectedAsTheirProjectStartsAndSelectedAgainAtTheEnd
     OpenDialogWith({ Project("a", 1), Project("b", 1), Project("c", 1) });
     SetSelection({ true, false, true });
     Button("IDC_CALC")->click();
-    EXPECT_EQ(m_pDlg->m_nSelCount, 2);
-    EXPECT_EQ(m_pDlg->m_anSelIndex[0], 0);
-    EXPECT_EQ(m_pDlg->m_anSelIndex[1], 2);
 
     std::vector<Selection> atProjectStart;
     while (const int nTimer = TickRun()) {
@@ -276,8 +268,7 @@ TEST_F(CalcRun, CalcWhileARunIsPendingDoesNothing)
     m_pDlg->OnCalc();
     EXPECT_EQ(ReadIni(), csIni);
     EXPECT_EQ(g_lineCounters, counted);
-    EXPECT_EQ(m_pDlg->m_nSelCount, 2);
-    EXPECT_EQ(m_pDlg->m_nTotalFiles, 3);
+    EXPECT_EQ(Bar("IDC_PROGRESS_ALL")->maximum(), 3) << "nothing was collected again";
     EXPECT_EQ(g_nCurProject, 0);
     EXPECT_EQ(g_nCurFile, 1);
     EXPECT_EQ(PendingRunTimer(), TIMER_NEXT_FILE);
@@ -317,9 +308,12 @@ TEST_F(CalcRun, EditingTheListDuringARunLeavesTheRunAlone)
     EXPECT_EQ(g_lineCounters.nTotalLines, 3) << "the run goes on with the paths collected at Calc";
     EXPECT_EQ(ProjectEntries(), (Entries { csSecond }));
     EXPECT_EQ(ProjectSelection(), (Selection { true }));
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), 8);
-    EXPECT_EQ(m_pDlg->m_lvResults.ToHtmlTable().page.projects, (Entries { csFirst, csSecond }))
-        << "the exported page names the directories counted";
+    EXPECT_EQ(Results()->rowCount(), 8);
+    m_pDlg->m_fnAskSavePath = [this] { return std::optional<std::string>(m_sources / "run.html"); };
+    Button("IDC_HTML_EXPORT")->click();
+    const std::string csPage = ReadWholeFile(m_sources / "run.html");
+    EXPECT_NE(csPage.find(csFirst), std::string::npos) << "the exported page names the directories counted";
+    EXPECT_NE(csPage.find(csSecond), std::string::npos);
 }
 
 TEST_F(CalcRun, CalcWithoutFilesKeepsTheReportAndTellsTheUser)
@@ -345,15 +339,15 @@ TEST_F(CalcRun, CalcWithoutFilesKeepsTheReportAndTellsTheUser)
     EXPECT_EQ(m_messages[0].csTitle, "Information message");
     EXPECT_EQ(m_messages[0].csText, "No valid files (*.c*, *.h*) in selected directories !");
     EXPECT_EQ(m_messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(m_pDlg->m_nSelCount, 2);
     EXPECT_EQ(g_lineCounters, LineCounters {}) << "the collection cleared the counters";
     EXPECT_TRUE(ProjectFileLists[0].empty());
     EXPECT_EQ(ResultCells(), report);
     EXPECT_EQ(EnabledCommands(), csCommands);
     EXPECT_EQ(PendingRunTimer(), 0);
     EXPECT_FALSE(m_pDlg->IsRunPending());
-    EXPECT_EQ(m_pDlg->m_progressAll.GetUpper(), 0);
-    EXPECT_EQ(m_pDlg->m_progressAll.GetPos(), 0);
+    const QProgressBar* const pAll = Bar("IDC_PROGRESS_ALL");
+    EXPECT_EQ(pAll->value(), pAll->minimum()) << "an empty bar";
+    EXPECT_LT(pAll->minimum(), pAll->maximum()) << "not a busy one";
     // Calc stored the list first, the new entry included.
     ASSERT_EQ(StoredSection().size(), 3U);
     EXPECT_EQ(StoredSection()[2].csValue, m_sources / "missing");
@@ -372,7 +366,6 @@ TEST_F(CalcRun, MoreThanFiveHundredSelectedEntriesStartNothing)
     EXPECT_EQ(m_messages[0].icon, MessageIcon::Warning);
     EXPECT_NE(m_messages[0].csText.find("501"), std::string::npos) << m_messages[0].csText;
     EXPECT_NE(m_messages[0].csText.find("500"), std::string::npos) << m_messages[0].csText;
-    EXPECT_EQ(m_pDlg->m_nSelCount, 0);
     EXPECT_EQ(PendingRunTimer(), 0);
     EXPECT_EQ(EnabledCommands(), csCommands);
 
@@ -380,7 +373,6 @@ TEST_F(CalcRun, MoreThanFiveHundredSelectedEntriesStartNothing)
     ClickProject(MAX_PROJECTS);
     m_messages.clear();
     Button("IDC_CALC")->click();
-    EXPECT_EQ(m_pDlg->m_nSelCount, MAX_PROJECTS);
     ASSERT_EQ(m_messages.size(), 1U);
     EXPECT_EQ(m_messages[0].icon, MessageIcon::Information) << "none of them holds a file";
 }
@@ -392,7 +384,7 @@ TEST_F(CalcRun, TimerOfAnotherIdIsStoppedAndIgnored)
     m_pDlg->SetTimer(42, 1);
     EXPECT_TRUE(WaitUntil([this] { return !m_pDlg->IsTimerActive(42); }, 5000)) << "stopped at its first tick";
     EXPECT_EQ(EnabledCommands(), csCommands);
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), 0);
+    EXPECT_EQ(Results()->rowCount(), 0);
 
     Button("IDC_CALC")->click();
     g_nCurProject = 5;
@@ -426,8 +418,8 @@ TEST_F(CalcRun, RealTimersRunToTheReport)
 
     EXPECT_EQ(ReportCount("# lines"), "3");
     EXPECT_EQ(g_lineCounters.nTotalLines, 3);
-    EXPECT_EQ(m_pDlg->m_progressAll.GetPos(), 0);
-    EXPECT_EQ(m_pDlg->m_progressProject.GetPos(), 0);
+    EXPECT_EQ(Bar("IDC_PROGRESS_ALL")->value(), 0);
+    EXPECT_EQ(Bar("IDC_PROGRESS_PROJECT")->value(), 0);
     EXPECT_EQ(ProjectSelection(), (Selection { true, true, false }));
     EXPECT_EQ(EnabledCommands(), csIdleCommands);
     EXPECT_EQ(PendingRunTimer(), 0);
@@ -444,7 +436,7 @@ TEST_P(CalcRunClose, AbandonsTheRun)
     Button("IDC_CALC")->click();
     TypeDirectory("/added/during/the/run");
     Button("IDC_ADD")->click();
-    ASSERT_TRUE(WaitUntil([this] { return m_pDlg->m_progressAll.GetPos() >= 2; }, 10000));
+    ASSERT_TRUE(WaitUntil([this] { return Bar("IDC_PROGRESS_ALL")->value() >= 2; }, 10000));
 
     if (nResult == IDOK)
         Button("IDOK")->click();
@@ -462,7 +454,7 @@ TEST_P(CalcRunClose, AbandonsTheRun)
     EXPECT_EQ(g_nCurFile, nFile);
     EXPECT_LT(g_nCurFile, 40);
     EXPECT_EQ(g_lineCounters, counted);
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), 0) << "no report";
+    EXPECT_EQ(Results()->rowCount(), 0) << "no report";
     EXPECT_EQ(StoredSection().size(), nResult == IDOK ? 2U : 1U) << "only Close stores the list";
     m_pDlg.reset();
     ProcessEventsFor(30);
@@ -471,8 +463,8 @@ TEST_P(CalcRunClose, AbandonsTheRun)
 INSTANTIATE_TEST_SUITE_P(Closing, CalcRunClose, testing::Values(IDOK, IDCANCEL),
     [](const testing::TestParamInfo<int>& param) { return std::string(param.param == IDOK ? "Close" : "Escape"); });
 
-// Timing on large inputs. The bounds leave ample room for a loaded two-core machine; the figures are
-// printed and recorded as test properties. Making and removing the 100,000-file tree takes from a few
+// Large inputs. The times are printed and recorded as test properties, never bounded: a loaded or
+// sanitized run is slow without being wrong. Making and removing the 100,000-file tree takes from a few
 // seconds to most of a minute when the disk is busy, so that test runs on demand only
 // (--gtest_also_run_disabled_tests).
 class CalcRunTiming : public CalcRun
@@ -530,8 +522,7 @@ TEST_F(CalcRunTiming, DISABLED_CollectsAHundredThousandFilesInsideCalc)
     RecordProperty("CalcMilliseconds", static_cast<int>(nMs));
     std::printf("Calc over 100,000 files: %lld ms\n", static_cast<long long>(nMs));
 
-    EXPECT_EQ(m_pDlg->m_nTotalFiles, 100000);
-    EXPECT_EQ(m_pDlg->m_progressAll.GetUpper(), 100000) << "the bar takes the full count";
+    EXPECT_EQ(Bar("IDC_PROGRESS_ALL")->maximum(), 100000) << "the bar takes the full count";
     EXPECT_EQ(PendingRunTimer(), TIMER_RUN_START);
 }
 

@@ -8,8 +8,10 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -69,19 +71,40 @@ QPushButton* DialogFixture::Button(const char* pszName) const
     return m_pDlg->findChild<QPushButton*>(QString::fromLatin1(pszName));
 }
 
+QListWidget* DialogFixture::ProjectListBox() const
+{
+    return m_pDlg->findChild<QListWidget*>(QStringLiteral("IDC_PROJECTS"));
+}
+
+QProgressBar* DialogFixture::Bar(const char* pszName) const
+{
+    return m_pDlg->findChild<QProgressBar*>(QString::fromLatin1(pszName));
+}
+
+QTableWidget* DialogFixture::Results() const
+{
+    return m_pDlg->findChild<QTableWidget*>(QStringLiteral("IDC_RESULTS"));
+}
+
+std::string DialogFixture::ResultText(int nRow, int nCol) const
+{
+    const QTableWidgetItem* pItem = Results()->item(nRow, nCol);
+    return pItem == nullptr ? std::string() : pItem->text().toStdString();
+}
+
 std::vector<std::string> DialogFixture::ProjectEntries() const
 {
     std::vector<std::string> entries;
-    for (int i = 0; i < m_pDlg->m_lbProjects->count(); ++i)
-        entries.push_back(m_pDlg->m_lbProjects->item(i)->text().toStdString());
+    for (int i = 0; i < ProjectListBox()->count(); ++i)
+        entries.push_back(ProjectListBox()->item(i)->text().toStdString());
     return entries;
 }
 
 std::vector<bool> DialogFixture::ProjectSelection() const
 {
     std::vector<bool> selection;
-    for (int i = 0; i < m_pDlg->m_lbProjects->count(); ++i)
-        selection.push_back(m_pDlg->m_lbProjects->item(i)->isSelected());
+    for (int i = 0; i < ProjectListBox()->count(); ++i)
+        selection.push_back(ProjectListBox()->item(i)->isSelected());
     return selection;
 }
 
@@ -126,7 +149,7 @@ void DialogFixture::TypeDirectory(const std::string& csText)
 
 void DialogFixture::ClickProject(int nIndex)
 {
-    QListWidget* const pList = m_pDlg->m_lbProjects;
+    QListWidget* const pList = ProjectListBox();
     QListWidgetItem* const pItem = pList->item(nIndex);
     ASSERT_NE(pItem, nullptr) << "no entry " << nIndex;
     pList->scrollToItem(pItem);
@@ -135,10 +158,11 @@ void DialogFixture::ClickProject(int nIndex)
 
 void DialogFixture::SetSelection(const std::vector<bool>& selection)
 {
+    QListWidget* const pList = ProjectListBox();
     {
-        const QSignalBlocker blocker(m_pDlg->m_lbProjects);
-        for (int i = 0; i < m_pDlg->m_lbProjects->count(); ++i)
-            m_pDlg->m_lbProjects->item(i)->setSelected(static_cast<std::size_t>(i) < selection.size()
+        const QSignalBlocker blocker(pList);
+        for (int i = 0; i < pList->count(); ++i)
+            pList->item(i)->setSelected(static_cast<std::size_t>(i) < selection.size()
                 && selection[static_cast<std::size_t>(i)]);
     }
     m_pDlg->UpdateButtonStates();

@@ -11,7 +11,10 @@
 #include "TempDir.h"
 
 class QLineEdit;
+class QListWidget;
+class QProgressBar;
 class QPushButton;
+class QTableWidget;
 
 struct ShownMessage
 {
@@ -38,6 +41,11 @@ protected:
     [[nodiscard]] std::string ReadIni() const;
 
     [[nodiscard]] QPushButton* Button(const char* pszName) const;
+    [[nodiscard]] QListWidget* ProjectListBox() const;
+    [[nodiscard]] QProgressBar* Bar(const char* pszName) const;
+    [[nodiscard]] QTableWidget* Results() const;
+    // The text of a results list cell; empty for a cell never written.
+    [[nodiscard]] std::string ResultText(int nRow, int nCol) const;
     [[nodiscard]] std::vector<std::string> ProjectEntries() const;
     [[nodiscard]] std::vector<bool> ProjectSelection() const;
 

@@ -21,8 +21,8 @@
 #include <QTest>
 
 #include "AppResources.h"
-#include "CAttribute.h"
 #include "CLineCountApp.h"
+#include "CListCtrlEx.h"
 #include "CounterPrinting.h"
 #include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
@@ -127,8 +127,6 @@ protected:
         return "<no text>";
     }
 
-    [[nodiscard]] QTableWidget* Results() const { return m_pDlg->m_lvResults.GetWidget(); }
-
     [[nodiscard]] std::vector<std::string> Headings() const
     {
         std::vector<std::string> headings;
@@ -140,10 +138,10 @@ protected:
     [[nodiscard]] std::vector<std::vector<std::string>> Cells() const
     {
         std::vector<std::vector<std::string>> rows;
-        for (int nRow = 0; nRow < m_pDlg->m_lvResults.GetItemCount(); ++nRow) {
+        for (int nRow = 0; nRow < Results()->rowCount(); ++nRow) {
             std::vector<std::string> cells;
-            for (int nCol = 0; nCol < m_pDlg->m_lvResults.GetColumnCount(); ++nCol)
-                cells.push_back(m_pDlg->m_lvResults.GetItemText(nRow, nCol));
+            for (int nCol = 0; nCol < Results()->columnCount(); ++nCol)
+                cells.push_back(ResultText(nRow, nCol));
             rows.push_back(std::move(cells));
         }
         return rows;
@@ -165,14 +163,19 @@ protected:
         };
     }
 
-    void ExpectBothAttributesAndFullRowSelection() const
+    // The report's rows take the two colours in turn (seen in the export) and select as whole rows.
+    void ExpectBothAttributesAndFullRowSelection()
     {
-        const std::vector<CAttribute*>& apAttributes = m_pDlg->m_lvResults.m_apAttributes;
-        ASSERT_EQ(apAttributes.size(), 2u);
-        EXPECT_EQ(apAttributes[0]->GetForeColor(), 0x000000u);
-        EXPECT_EQ(apAttributes[0]->GetBackColor(), 0xBFFFFFu);
-        EXPECT_EQ(apAttributes[1]->GetForeColor(), 0x000000u);
-        EXPECT_EQ(apAttributes[1]->GetBackColor(), 0xF5FFFFu);
+        g_lineCounters = ExampleRunCounters();
+        m_pDlg->FillResults();
+        AnswerSaveDialogWith(m_sources / "colours.html");
+        Button("IDC_HTML_EXPORT")->click();
+        const std::string csHtml = ReadWholeFile(m_sources / "colours.html");
+        const std::string csYellow = "<tr style=\"color: #000000; background: #ffffbf\">";
+        const std::string csWhite = "<tr style=\"color: #000000; background: #fffff5\">";
+        EXPECT_EQ(countOf(csHtml, csYellow), 4u) << csHtml;
+        EXPECT_EQ(countOf(csHtml, csWhite), 4u);
+        EXPECT_LT(csHtml.find(csYellow), csHtml.find(csWhite));
         EXPECT_EQ(Results()->selectionBehavior(), QAbstractItemView::SelectRows);
     }
 
@@ -229,7 +232,7 @@ TEST_P(MainDialogLanguageTest, ShowsEveryControlOfTheTemplateWithItsText)
     // Close is the one default button; the list toggles entries one click at a time; the frame is fixed.
     for (const QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
         EXPECT_EQ(pButton->isDefault(), pButton->objectName() == "IDOK") << pButton->objectName().toStdString();
-    EXPECT_EQ(m_pDlg->m_lbProjects->selectionMode(), QAbstractItemView::MultiSelection);
+    EXPECT_EQ(ProjectListBox()->selectionMode(), QAbstractItemView::MultiSelection);
     EXPECT_EQ(m_pDlg->minimumSize(), m_pDlg->maximumSize());
     EXPECT_EQ(m_pDlg->size(), m_pDlg->minimumSize());
     EXPECT_FALSE(m_pDlg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
@@ -288,7 +291,6 @@ TEST_F(MainDialogTest, StartsWithAnEmptyEditEmptyBarsAllProjectsSelectedAndTheFo
 {
     OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
     EXPECT_EQ(DirectoryText(), "");
-    EXPECT_EQ(m_pDlg->m_csDirectory, "");
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b", "/src/c" }));
     EXPECT_EQ(ProjectSelection(), (std::vector<bool> { true, true, true }));
     for (const char* pszName : { "IDC_PROGRESS_ALL", "IDC_PROGRESS_PROJECT" }) {
@@ -296,9 +298,7 @@ TEST_F(MainDialogTest, StartsWithAnEmptyEditEmptyBarsAllProjectsSelectedAndTheFo
         EXPECT_EQ(pBar->value(), pBar->minimum()) << pszName;
         EXPECT_LT(pBar->minimum(), pBar->maximum()) << pszName << " must not be busy";
     }
-    EXPECT_EQ(m_pDlg->m_progressAll.GetPos(), 0);
-    EXPECT_EQ(m_pDlg->m_progressProject.GetPos(), 0);
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), 0);
+    EXPECT_EQ(Results()->rowCount(), 0);
     EXPECT_EQ(m_pDlg->focusWidget(), DirectoryEdit());
     Activate();
     EXPECT_EQ(QApplication::focusWidget(), DirectoryEdit());
@@ -310,6 +310,11 @@ TEST_F(MainDialogTest, FirstStartShowsTheFiveDefaultColumns)
     OpenDialog();
     ASSERT_EQ(Results()->columnCount(), REPORT_COLUMN_COUNT);
     EXPECT_EQ(Headings(), (std::vector<std::string> { "Results", "# Lines ", "# Characters ", "% ", "Comments" }));
+    // Heading widths as a list in the dialog's font measures them.
+    QTableWidget sameFont;
+    sameFont.setFont(Results()->font());
+    CListCtrlEx measure;
+    measure.Attach(&sameFont);
     // DejaVu Sans at the template's 8 points has a 7-pixel base unit where the design had 6: each
     // design width (184, 67, 77, 29, 125) comes out 7/6 as wide, rounded; every heading fits in it.
     const int anWidths[] = { 215, 78, 90, 34, 146 };
@@ -319,7 +324,7 @@ TEST_F(MainDialogTest, FirstStartShowsTheFiveDefaultColumns)
         const bool bRight = (Results()->horizontalHeaderItem(i)->textAlignment() & Qt::AlignRight) != 0;
         EXPECT_EQ(bRight, column.alignment == ColumnAlignment::Right);
         EXPECT_EQ(Results()->columnWidth(i), anWidths[i]);
-        EXPECT_GE(Results()->columnWidth(i), m_pDlg->m_lvResults.GetHeadingWidth(column.pszHeading));
+        EXPECT_GE(Results()->columnWidth(i), measure.GetHeadingWidth(column.pszHeading));
     }
     EXPECT_EQ(std::vector<int>({ REPORT_COLUMNS[0].nWidth, REPORT_COLUMNS[1].nWidth, REPORT_COLUMNS[2].nWidth,
                   REPORT_COLUMNS[3].nWidth, REPORT_COLUMNS[4].nWidth }),
@@ -416,7 +421,7 @@ TEST_F(MainDialogTest, CancelledHtmlExportWritesNothing)
     EXPECT_EQ(m_nSaveDialogs, 1);
     EXPECT_TRUE(FolderNames(m_sources.Path()).empty());
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(m_pDlg->m_lvResults.GetItemCount(), REPORT_ROW_COUNT);
+    EXPECT_EQ(Results()->rowCount(), REPORT_ROW_COUNT);
 }
 
 TEST_F(MainDialogTest, HtmlExportUsesTheNameAsTyped)

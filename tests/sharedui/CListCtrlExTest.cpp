@@ -65,12 +65,12 @@ std::vector<int> visualOrder(const QTableWidget& table)
     return anOrder;
 }
 
-CAttribute* newAttribute(COLORREF crFore, COLORREF crBack)
+CAttribute attribute(COLORREF crFore, COLORREF crBack)
 {
-    auto* const pAttribute = new CAttribute;
-    pAttribute->SetForeColor(crFore);
-    pAttribute->SetBackColor(crBack);
-    return pAttribute;
+    CAttribute result;
+    result.SetForeColor(crFore);
+    result.SetBackColor(crBack);
+    return result;
 }
 
 } // namespace
@@ -148,8 +148,8 @@ TEST_F(CListCtrlExTest, RowsArePaintedWithTheAttributesInTurn)
     insertColumns(m_list, { { "Label", 0, 60 }, { "Empty", 0, 200 } });
     for (int i = 0; i < 5; ++i)
         m_list.InsertItem(i, "x");
-    m_list.m_apAttributes.push_back(newAttribute(0x000000, 0xBFFFFF));
-    m_list.m_apAttributes.push_back(newAttribute(0x000000, 0xF5FFFF));
+    m_list.AddAttribute(attribute(0x000000, 0xBFFFFF));
+    m_list.AddAttribute(attribute(0x000000, 0xF5FFFF));
     m_table.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_table));
 
@@ -180,12 +180,12 @@ TEST_F(CListCtrlExTest, FullRowSelectionSelectsTheWholeRowOnAClick)
         return m_table.selectionModel()->selectedIndexes().size();
     };
 
-    EXPECT_EQ(m_list.SetFullRowSel(1), 0);
+    EXPECT_FALSE(m_list.SetFullRowSel(true));
     EXPECT_EQ(clickCell(1, 2), 3);
     EXPECT_TRUE(m_table.selectionModel()->isRowSelected(1, QModelIndex()));
     EXPECT_FALSE(m_table.selectionModel()->isRowSelected(0, QModelIndex()));
 
-    EXPECT_EQ(m_list.SetFullRowSel(0), 1);
+    EXPECT_TRUE(m_list.SetFullRowSel(false));
     EXPECT_EQ(clickCell(2, 1), 1);
 }
 
@@ -199,14 +199,14 @@ TEST_F(CListCtrlExTest, LayoutRoundTripsThroughTheIniFile)
     pHeader->moveSection(4, 1); // "Comments, notes" shown second
     const std::vector<int> anOrder = visualOrder(m_table);
     ASSERT_EQ(anOrder, (std::vector<int> { 0, 4, 1, 2, 3 }));
-    ASSERT_NE(m_list.StorePersistStorage(), 0);
+    ASSERT_TRUE(m_list.StorePersistStorage());
     ASSERT_TRUE(std::filesystem::exists(IniPath())) << "the store creates the missing folder";
 
     QTableWidget table;
     CListCtrlEx restored;
     restored.Attach(&table);
     restored.SetPersistStorage(IniPath(), "lvResults");
-    ASSERT_NE(restored.RestorePersistStorage(), 0);
+    ASSERT_TRUE(restored.RestorePersistStorage());
     ASSERT_EQ(table.columnCount(), 5);
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE("column " + std::to_string(i));
@@ -227,9 +227,9 @@ TEST_F(CListCtrlExTest, StoreReplacesItsSectionAndKeepsTheRestOfTheFile)
     m_dir.WriteFile("config/Test.ini", csBefore);
     m_list.SetPersistStorage(IniPath(), "lvResults");
     insertColumns(m_list, REPORT_LIKE_COLUMNS);
-    ASSERT_NE(m_list.StorePersistStorage(), 0);
+    ASSERT_TRUE(m_list.StorePersistStorage());
     m_table.setColumnCount(3);
-    ASSERT_NE(m_list.StorePersistStorage(), 0);
+    ASSERT_TRUE(m_list.StorePersistStorage());
 
     const std::string csAfter = ReadWholeFile(IniPath());
     EXPECT_EQ(csAfter.rfind("; kept as it stands\n[Projects]\n0=/src/a\n1=/src/b\n\n", 0), 0u) << csAfter;
@@ -242,7 +242,7 @@ TEST_F(CListCtrlExTest, StoreReplacesItsSectionAndKeepsTheRestOfTheFile)
     CListCtrlEx restored;
     restored.Attach(&table);
     restored.SetPersistStorage(IniPath(), "lvResults");
-    ASSERT_NE(restored.RestorePersistStorage(), 0);
+    ASSERT_TRUE(restored.RestorePersistStorage());
     EXPECT_EQ(table.columnCount(), 3);
 }
 
@@ -265,7 +265,7 @@ TEST_P(CListCtrlExRestoreTest, RejectsTheSectionAndInsertsNothing)
     CListCtrlEx list;
     list.Attach(&table);
     list.SetPersistStorage(dir / "Test.ini", "lvResults");
-    EXPECT_EQ(list.RestorePersistStorage(), 0);
+    EXPECT_FALSE(list.RestorePersistStorage());
     EXPECT_EQ(table.columnCount(), 0);
 }
 
@@ -303,7 +303,7 @@ TEST(CListCtrlExRestore, AcceptsTheWellFormedSectionTheBadOnesAreMadeFrom)
     CListCtrlEx list;
     list.Attach(&table);
     list.SetPersistStorage(dir / "Test.ini", "lvResults");
-    ASSERT_NE(list.RestorePersistStorage(), 0);
+    ASSERT_TRUE(list.RestorePersistStorage());
     ASSERT_EQ(table.columnCount(), 2);
     EXPECT_EQ(heading(table, 1), "# Lines"); // an unquoted value loses its trailing blank
     EXPECT_EQ(table.columnWidth(0), 100);
@@ -318,8 +318,8 @@ TEST_F(CListCtrlExTest, HtmlTableFollowsTheDisplayOrder)
     m_list.SetItemText(0, 1, "b0");
     m_list.SetItemText(0, 2, "c0");
     m_list.InsertItem(1, "a1");
-    m_list.m_apAttributes.push_back(newAttribute(0x000000, 0xBFFFFF));
-    m_list.m_apAttributes.push_back(newAttribute(0x0000FF, 0xF5FFFF));
+    m_list.AddAttribute(attribute(0x000000, 0xBFFFFF));
+    m_list.AddAttribute(attribute(0x0000FF, 0xF5FFFF));
     m_table.horizontalHeader()->moveSection(2, 0); // C, A, B
 
     const HtmlTable html = m_list.ToHtmlTable();

@@ -102,6 +102,8 @@ public:
     }
     ~ProbeDlg() override { DestroyWindow(); }
 
+    using CLvCoolDlg::BindControl;
+
     std::string m_csName = "initial";
     std::vector<int> m_anTicks;
     int m_nInits = 0;
@@ -174,6 +176,9 @@ TEST_F(CLvCoolDlgTest, ControlsAreBuiltFromTheTemplateWithTheirNames)
     EXPECT_EQ(m_pDlg->GetDlgItem(IDC_NAME), Control<QLineEdit>("IDC_NAME"));
     EXPECT_EQ(m_pDlg->GetDlgItem(IDOK), Control<QPushButton>("IDOK"));
     EXPECT_EQ(m_pDlg->GetDlgItem(4711), nullptr);
+    // A member bound to a missing control, or to one of another kind, stops a debug build at once.
+    EXPECT_DEBUG_DEATH(static_cast<void>(m_pDlg->BindControl<QLineEdit>(4711)), "no control of that kind");
+    EXPECT_DEBUG_DEATH(static_cast<void>(m_pDlg->BindControl<QListWidget>(IDC_NAME)), "no control of that kind");
 
     // Positions keep the template's proportions.
     const QRect edit = Control<QLineEdit>("IDC_NAME")->geometry();
