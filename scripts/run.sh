@@ -12,6 +12,7 @@ if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && -x "$build/ui/pindrel" ]]; then
 fi
 if [[ $# -eq 0 ]]; then
     # Pindrel's own sources, not the build tree's generated files.
-    set -- "$root"/engine "$root"/platform "$root"/sharedui "$root"/ui "$root"/projects "$root"/run "$root"/cli
+    set -- "$root"/base "$root"/engine "$root"/platform "$root"/htmlpage "$root"/sharedui "$root"/ui "$root"/projects \
+        "$root"/run "$root"/cli
 fi
 exec "$build/cli/pindrel-report" "$@"
