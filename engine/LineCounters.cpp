@@ -11,5 +11,6 @@ LineCounters& LineCounters::operator+=(const LineCounters& other)
     nEmptyLines += other.nEmptyLines;
     nCodeChars += other.nCodeChars;
     nTotalChars += other.nTotalChars;
+    nDisabledLines += other.nDisabledLines;
     return *this;
 }

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// The seven line and character counters of a calculation run. 64-bit, so that
-// large trees cannot overflow them.
+// The line and character counters of a calculation run. 64-bit, so that large
+// trees cannot overflow them.
 struct LineCounters
 {
     std::int64_t nTotalLines = 0;
@@ -13,6 +13,7 @@ struct LineCounters
     std::int64_t nEmptyLines = 0;
     std::int64_t nCodeChars = 0;
     std::int64_t nTotalChars = 0;
+    std::int64_t nDisabledLines = 0; // lines of groups the preprocessor always skips; syntax rules only
 
     // Sets every counter to zero.
     void Reset() { *this = LineCounters {}; }

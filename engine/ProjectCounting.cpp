@@ -278,7 +278,8 @@ std::function<void()> progressOf(const CountingRun& run, const CountProgress& fn
 
 } // namespace
 
-LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads, const CountProgress& fnProgress)
+LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads, const CountProgress& fnProgress,
+    [[maybe_unused]] CountingRules rules)
 {
     std::size_t nFiles = 0;
     for (const ProjectRun& project : projects)
@@ -299,8 +300,8 @@ LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
     return run.Sum(projects);
 }
 
-LineCounters CollectAndCountProjects(
-    std::vector<ProjectRun>& projects, unsigned nThreads, const CountProgress& fnProgress)
+LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
+    const CountProgress& fnProgress, [[maybe_unused]] CountingRules rules)
 {
     const std::size_t nWanted = std::max<std::size_t>(nThreads, 1);
     CountingRun run(projects.size(), nWanted);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "CountingRules.h"
 #include "LineCounters.h"
 #include "ProjectRun.h"
 
@@ -15,13 +16,14 @@ using CountProgress = std::function<void(std::size_t nDone, std::size_t nKnown)>
 // counters are set to the sums of its own files and the total is returned: the
 // same figures as counting the files one by one. Large files are cut into
 // segments that several threads count. fnProgress is called from the calling
-// thread only, last with both figures equal to the number of files.
-[[nodiscard]] LineCounters CountProjects(
-    std::vector<ProjectRun>& projects, unsigned nThreads, const CountProgress& fnProgress = {});
+// thread only, last with both figures equal to the number of files. Lines are
+// classified by rules.
+[[nodiscard]] LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
+    const CountProgress& fnProgress = {}, CountingRules rules = CountingRules::Simple);
 
 // Collects every project as CollectProject does, then counts as CountProjects
 // does; with more than one thread, the first files are counted while later
 // directories are still being listed. The file lists come out as CollectProject
 // makes them.
-[[nodiscard]] LineCounters CollectAndCountProjects(
-    std::vector<ProjectRun>& projects, unsigned nThreads, const CountProgress& fnProgress = {});
+[[nodiscard]] LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
+    const CountProgress& fnProgress = {}, CountingRules rules = CountingRules::Simple);

@@ -45,3 +45,9 @@ Report BuildReport(const LineCounters& c)
         "" };
     return report;
 }
+
+ReportRow BuildDisabledLinesRow(const LineCounters& c)
+{
+    return { "# disabled lines", formatCount(c.nDisabledLines), "", formatQuotient(c.nDisabledLines * 100, c.nTotalLines),
+        "% of total lines" };
+}

@@ -50,3 +50,7 @@ inline constexpr std::array<ReportRowColors, 2> REPORT_ROW_COLORS { {
 // plain integers, quotients truncated toward zero and right-aligned to two
 // characters; a quotient whose divisor is zero is left empty.
 [[nodiscard]] Report BuildReport(const LineCounters& counters);
+
+// The ninth row that reports counted under the syntax rules show: the disabled
+// lines and their share of all lines.
+[[nodiscard]] ReportRow BuildDisabledLinesRow(const LineCounters& counters);
