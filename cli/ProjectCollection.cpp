@@ -30,8 +30,7 @@ UnreadableFolders TotalUnreadable(const std::vector<ProjectRun>& projects)
     UnreadableFolders total;
     std::vector<std::string> taken;
     for (const ProjectRun& project : projects) {
-        if (project.unreadable.nCount == 0
-            || std::find(taken.begin(), taken.end(), project.csDirectory) != taken.end())
+        if (project.unreadable.nCount == 0 || std::find(taken.begin(), taken.end(), project.csDirectory) != taken.end())
             continue;
         taken.push_back(project.csDirectory);
         if (total.nCount == 0) {
@@ -47,7 +46,7 @@ std::string UnreadableFoldersMessage(const UnreadableFolders& unreadable)
 {
     if (unreadable.nCount == 0)
         return {};
-    return "pindrel-report: " + std::to_string(unreadable.nCount)
-        + (unreadable.nCount == 1 ? " folder" : " folders") + " could not be read (not counted); the first: "
-        + unreadable.csFirst + ": " + std::strerror(unreadable.nFirstError);
+    return "pindrel-report: " + std::to_string(unreadable.nCount) + (unreadable.nCount == 1 ? " folder" : " folders")
+        + " could not be read (not counted); the first: " + unreadable.csFirst + ": "
+        + std::strerror(unreadable.nFirstError);
 }

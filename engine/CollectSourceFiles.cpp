@@ -33,7 +33,6 @@ int clampedCount(std::size_t nAdded)
     return static_cast<int>(nAdded < nMax ? nAdded : nMax);
 }
 
-
 // Directories one walk keeps open at once: a deeper tree closes its shallowest
 // levels and reopens them when the walk climbs back to their subdirectories.
 constexpr std::size_t MAX_OPEN_LEVELS = 64;
@@ -51,7 +50,7 @@ bool isGoneError(int nError) { return nError == ENOENT || nError == ENOTDIR || n
 struct PendingDirectory
 {
     std::string csPath;
-    std::size_t nParent;    // the level of its parent directory
+    std::size_t nParent; // the level of its parent directory
     std::size_t nNameStart; // where its own name starts in csPath
 };
 
@@ -90,8 +89,8 @@ public:
         m_nFirstMaybeOpen = std::min(m_nFirstMaybeOpen, m_levels.size());
         if (!m_levels[nParent].dir.IsOpen() && !Reopen(nParent))
             return errno;
-        FileHandle dir(::openat(m_levels[nParent].dir.Get(), csName.c_str(),
-            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        FileHandle dir(
+            ::openat(m_levels[nParent].dir.Get(), csName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat st {};
         if (!dir.IsOpen() || ::fstat(dir.Get(), &st) != 0)
             return errno;

@@ -8,8 +8,8 @@
 struct UnreadableFolders
 {
     std::size_t nCount = 0;
-    std::string csFirst;        // the first met, as its path was collected
-    int nFirstError = 0;        // and its errno
+    std::string csFirst; // the first met, as its path was collected
+    int nFirstError = 0; // and its errno
 };
 // One project of a run: its directory, the files collected below it and their sums.
 struct ProjectRun

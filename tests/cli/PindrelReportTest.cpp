@@ -215,7 +215,8 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
     const ProcessResult full = RunProcess({ "/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", PINDREL_REPORT_PATH, csApp });
     EXPECT_EQ(full.nExitCode, 3);
     EXPECT_EQ(full.csErr, "pindrel-report: cannot write the report: No space left on device\n");
-    const ProcessResult helpFull = RunProcess({ "/bin/sh", "-c", "exec \"$0\" --help >/dev/full", PINDREL_REPORT_PATH });
+    const ProcessResult helpFull
+        = RunProcess({ "/bin/sh", "-c", "exec \"$0\" --help >/dev/full", PINDREL_REPORT_PATH });
     EXPECT_EQ(helpFull.nExitCode, 3);
     EXPECT_EQ(helpFull.csErr, "pindrel-report: cannot write the text: No space left on device\n");
     EXPECT_EQ(RunProcess({ PINDREL_REPORT_PATH, "--version" }).csOut, "pindrel-report 1.4 (build 24)\n");
@@ -246,8 +247,9 @@ TEST_F(PindrelReport, UnlistableDirectoryIsNamedOnceAndTheOthersAreCounted)
         ::chmod(csDir.c_str(), 0700);
     EXPECT_EQ(result.nExitCode, 0);
     EXPECT_EQ(result.csErr,
-        "pindrel-report: " + csClosed + ": Permission denied\npindrel-report: 2 folders could not be read (not counted); the first: "
-            + csLocked + ": Permission denied\n");
+        "pindrel-report: " + csClosed
+            + ": Permission denied\npindrel-report: 2 folders could not be read (not counted); the first: " + csLocked
+            + ": Permission denied\n");
     EXPECT_EQ(result.csOut, APP_AND_LIB_TSV);
     EXPECT_NE(json.csOut.find("\n  \"folders_unreadable\": 2,\n"), std::string::npos) << json.csOut;
 }
