@@ -391,6 +391,17 @@ TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
     EXPECT_EQ(ProjectEntries(), values);
 }
 
+TEST_F(ProjectList, EntryLongerThanTheEditsDefaultLimitIsUpdatedWhole)
+{
+    const std::string csLong = "/" + std::string(40000, 'd');
+    OpenDialogWith({ "/src/a", csLong });
+    Button("IDC_DESELECT_ALL")->click();
+    ClickProject(1);
+    Button("IDC_UPDATE")->click();
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered({ "/src/a", csLong }));
+}
+
 TEST_F(ProjectList, UnstorableEntriesAreLeftOutOnceAndTheRestIsStoredAroundHandWrittenLines)
 {
     WriteIni("[Projects]\r\n0=/src/a\r\r\n; mine\r\n1=/src/b\0c\r\n/bare\r\n2=/src/d\r\n"s);
