@@ -114,9 +114,6 @@ void CLineCountDlg::OnAbout()
 
 void CLineCountDlg::ShowMessage(unsigned nIdText, MessageIcon icon, std::initializer_list<std::string> arguments)
 {
-    QString csText = QString::fromStdString(LoadString(nIdText));
-    for (const std::string& csArgument : arguments)
-        csText = csText.arg(FromBytes(csArgument));
     const unsigned nIdTitle = icon == MessageIcon::Information ? IDS_TITLE_INFORMATION : IDS_TITLE_WARNING;
-    MessageBox(ToBytes(csText), nIdTitle, icon);
+    MessageBox(FillPlaceholders(LoadString(nIdText), arguments), nIdTitle, icon);
 }

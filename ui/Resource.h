@@ -28,3 +28,4 @@ inline constexpr unsigned IDS_PROJECTS_NOT_STORED = 201;
 inline constexpr unsigned IDS_TOO_MANY_PROJECTS = 202;
 inline constexpr unsigned IDS_ENTRY_HAS_LINE_BREAK = 203;
 inline constexpr unsigned IDS_EXPORT_FAILED = 204;
+inline constexpr unsigned IDS_ENTRIES_LEFT_OUT = 210;

@@ -2,6 +2,7 @@
 #include "DialogFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "CLineCountApp.h"
 #include "PrivateProfile.h"
 #include "ProfileFaults.h"
 #include "Resource.h"
@@ -19,6 +21,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using Entries = std::vector<std::string>;
 using Selection = std::vector<bool>;
 
@@ -386,6 +389,43 @@ TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
     EXPECT_EQ(StoredSection(), numbered(values)) << "one line per entry, nothing injected";
     OpenDialog();
     EXPECT_EQ(ProjectEntries(), values);
+}
+
+TEST_F(ProjectList, EntryLongerThanTheEditsDefaultLimitIsUpdatedWhole)
+{
+    const std::string csLong = "/" + std::string(40000, 'd');
+    OpenDialogWith({ "/src/a", csLong });
+    Button("IDC_DESELECT_ALL")->click();
+    ClickProject(1);
+    Button("IDC_UPDATE")->click();
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered({ "/src/a", csLong }));
+}
+
+TEST_F(ProjectList, UnstorableEntriesAreLeftOutOnceAndTheRestIsStoredAroundHandWrittenLines)
+{
+    WriteIni("[Projects]\r\n0=/src/a\r\r\n; mine\r\n1=/src/b\0c\r\n/bare\r\n2=/src/d\r\n"s);
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/d" }));
+    EXPECT_EQ(m_messages.size(), 1U);
+
+    AddByTyping("/src/e");
+    CloseDialog(IDOK);
+    EXPECT_EQ(m_messages.size(), 1U) << "nothing blocks the store";
+    const std::string csExpected = "[Projects]\r\n0=/src/a\r\n; mine\r\n1=/src/d\r\n/bare\r\n2=/src/e\r\n";
+    EXPECT_EQ(ReadIni().substr(0, csExpected.size()), csExpected);
+}
+
+TEST_F(ProjectList, MessageKeepsAPlaceholderInsideThePathAsItIs)
+{
+    const std::string csConfig = m_config.MakeDir("odd%2name");
+    ::setenv("XDG_CONFIG_HOME", csConfig.c_str(), 1);
+    CLineCountApp::ConfigureSharedLibrary();
+    m_config.WriteFile("odd%2name/Pindrel/Pindrel.ini", "[Projects]\n7=a\0b\n"s);
+    OpenDialog();
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(m_messages[0].csText, "The project list in \"" + csConfig
+            + "/Pindrel/Pindrel.ini\" holds entries that cannot be stored (keys: 7). They were left out.");
 }
 
 TEST_F(ProjectList, NamesTheLocaleCannotSpellKeepTheirBytes)
