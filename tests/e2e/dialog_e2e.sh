@@ -97,13 +97,14 @@ run_pindrel()
 
 main_windows() { xdotool search --onlyvisible --name '^Velkor Pindrel$' || true; }
 
+# Starts pindrel and waits for its window: a main window that was not there before.
 start_pindrel()
 {
+    local before
+    before=$(main_windows)
     run_pindrel "$@" &
     app_pid=$!
     local deadline=$((SECONDS + 20)) status=0
-    local known_windows=('')
-    [[ -n ${window:-} ]] && known_windows+=("$window")
     window=
     while [[ -z $window ]]; do
         if ! kill -0 "$app_pid" 2>/dev/null; then
@@ -112,7 +113,7 @@ start_pindrel()
             fail "pindrel ended with status $status before its window appeared"
         fi
         ((SECONDS < deadline)) || fail "the main window did not appear"
-        window=$(main_windows | grep -vxF -f <(printf '%s\n' "${known_windows[@]}") | head -n 1) || true
+        window=$(main_windows | grep -vxF -e "${before:-none}" | head -n 1) || true
         [[ -n $window ]] || sleep 0.1
     done
     focus_main
@@ -166,12 +167,12 @@ make_sources()
         "$gamma/main.cc" | wc -l)
 }
 
-# Opens "Html export..." from the keyboard and saves to $1. Three Shift+Tab from
-# the directory edit pass About and the results list.
+# Opens "Html export..." from the keyboard and saves to $1. Two Shift+Tab from
+# the directory edit pass the results list.
 export_html()
 {
     focus_main
-    xdotool key alt+d shift+Tab shift+Tab shift+Tab space
+    xdotool key alt+d shift+Tab shift+Tab space
     local dialog
     dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save As$' | head -n 1) \
         || fail "Html export... did not open the save dialog (Tab order?)"
@@ -268,9 +269,12 @@ second_start()
     press alt+a
     step "a project added in the first window"
 
-    # The second start hands its directories over and ends at once, without a window.
-    local status=0
-    (cd "$work/src" && run_pindrel gamma "$beta") || status=$?
+    # The second start hands its directories over and ends, without a window.
+    (cd "$work/src" && run_pindrel gamma "$beta") &
+    local second_pid=$! status=0
+    poll 300 eval '! kill -0 "$second_pid" 2>/dev/null' \
+        || { kill "$second_pid"; fail "the second start did not end: it kept a window of its own"; }
+    wait "$second_pid" || status=$?
     ((status == 0)) || fail "the second start ended with status $status"
     [[ $(main_windows | wc -l) -eq 1 ]] || fail "the second start opened a window of its own"
     step "second start handed over"
