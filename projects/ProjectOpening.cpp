@@ -9,6 +9,9 @@
 
 namespace {
 
+// How often directories handed over during a run look whether it has ended.
+constexpr int OPEN_AFTER_RUN_POLL_MS = 50;
+
 int findEntry(const QListWidget* pList, const std::string& csDirectory)
 {
     for (int i = 0; i < pList->count(); ++i) {
@@ -22,6 +25,12 @@ int findEntry(const QListWidget* pList, const std::string& csDirectory)
 
 void CLineCountDlg::OpenProjects(const std::vector<std::string>& directories)
 {
+    // A run holds its projects by list position and selects them again at its
+    // end, with Add and Delete taken away meanwhile: the list changes after it.
+    if (IsRunPending()) {
+        QTimer::singleShot(OPEN_AFTER_RUN_POLL_MS, this, [this, directories] { OpenProjects(directories); });
+        return;
+    }
     // Every check (and its message) comes first, so the list changes in one step.
     std::vector<std::string> accepted;
     for (const std::string& csDirectory : directories) {

@@ -1,5 +1,6 @@
 #include "SingleWindow.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -8,6 +9,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDeadlineTimer>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -21,8 +23,8 @@ const QString APPLICATION_INTERFACE = QStringLiteral("org.freedesktop.Applicatio
 // The path the interface's users derive from the application id.
 const QString OBJECT_PATH = QStringLiteral("/io/github/pindrel/Pindrel");
 // How long a second start keeps trying when the name's owner cannot take a call
-// (it is closing, or has just been started): then it opens its own window.
-constexpr int HAND_OVER_ATTEMPTS = 50;
+// (it is closing, or hangs): then it opens its own window, as without a bus.
+constexpr int HAND_OVER_TIMEOUT_MS = 10000;
 constexpr unsigned long HAND_OVER_RETRY_MS = 100;
 
 } // namespace
@@ -62,7 +64,8 @@ CSingleWindow::Start CSingleWindow::Claim(const std::vector<std::string>& direct
     m_bObjectRegistered = bus.registerObject(OBJECT_PATH, this, QDBusConnection::ExportScriptableSlots);
     if (!m_bObjectRegistered)
         return Start::OwnWindow;
-    for (int nAttempt = 0; nAttempt < HAND_OVER_ATTEMPTS; ++nAttempt) {
+    const QDeadlineTimer deadline(HAND_OVER_TIMEOUT_MS);
+    while (!deadline.hasExpired()) {
         const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus.interface()->registerService(
             m_csBusName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
         if (!reply.isValid())
@@ -71,14 +74,14 @@ CSingleWindow::Start CSingleWindow::Claim(const std::vector<std::string>& direct
             m_bOwnsName = true;
             return Start::OwnWindow;
         }
-        if (HandOver(directories))
+        if (HandOver(directories, deadline))
             return Start::HandedOver;
         QThread::msleep(HAND_OVER_RETRY_MS);
     }
     return Start::OwnWindow;
 }
 
-bool CSingleWindow::HandOver(const std::vector<std::string>& directories) const
+bool CSingleWindow::HandOver(const std::vector<std::string>& directories, QDeadlineTimer deadline) const
 {
     QDBusMessage call;
     if (directories.empty()) {
@@ -91,7 +94,8 @@ bool CSingleWindow::HandOver(const std::vector<std::string>& directories) const
         call = QDBusMessage::createMethodCall(m_csBusName, OBJECT_PATH, APPLICATION_INTERFACE, QStringLiteral("Open"));
         call << uris << QVariantMap();
     }
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+    const int nTimeoutMs = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, nTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QDBusContext>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -49,7 +50,7 @@ public Q_SLOTS:
     Q_SCRIPTABLE void ActivateAction(const QString& csAction, const QVariantList& parameter, const QVariantMap& platformData);
 
 private:
-    [[nodiscard]] bool HandOver(const std::vector<std::string>& directories) const;
+    [[nodiscard]] bool HandOver(const std::vector<std::string>& directories, QDeadlineTimer deadline) const;
     // Refuses a call when no window is up to take it: the caller then tries again.
     [[nodiscard]] bool WindowIsUp();
     void RaiseAndOpen(const std::vector<std::string>& directories);

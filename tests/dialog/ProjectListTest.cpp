@@ -563,6 +563,19 @@ TEST_F(ProjectList, OpenedDirectoriesAreAddedOnceAndBecomeTheSelection)
     // Nothing acceptable: the list and its selection stay.
     m_pDlg->OpenProjects({ "/src/e\r" });
     EXPECT_EQ(ProjectSelection(), (Selection { false, true, false, true }));
+
+    // During a run the list keeps still (the run reselects its entries by position) and changes after it.
+    const std::string csCounted = m_sources.MakeDir("counted");
+    m_sources.WriteFile("counted/main.c", "int x;\n");
+    m_pDlg->OpenProjects({ csCounted });
+    Button("IDC_CALC")->click();
+    ASSERT_TRUE(m_pDlg->IsRunPending());
+    m_pDlg->OpenProjects({ "/src/a", "/src/f" });
+    EXPECT_EQ(ProjectEntries().size(), 5U);
+    EXPECT_FALSE(Button("IDC_DELETE")->isEnabled());
+    TickRunToEnd();
+    EXPECT_TRUE(WaitUntil([this] { return ProjectEntries().size() == 6; }, 60000));
+    EXPECT_EQ(ProjectSelection(), (Selection { true, false, false, false, false, true }));
 }
 
 TEST_F(ProjectList, DroppedFoldersAreAddedAndAnythingElseIsRefused)
