@@ -351,6 +351,10 @@ TEST_F(MainDialogTest, ScreenReadersGetANameADescriptionAndTheResultsCellByCell)
     for (const auto& [nCol, pszText] : { std::pair { 0, "# lines with comments" }, std::pair { 1, "40" },
              std::pair { 3, "50" }, std::pair { 4, "% of Code & comments" } })
         EXPECT_EQ(pTable->cellAt(3, nCol)->text(QAccessible::Name).toStdString(), pszText) << nCol;
+    // A cell read alone still says which figure it is.
+    const QList<QAccessibleInterface*> headers = pTable->cellAt(3, 1)->tableCellInterface()->columnHeaderCells();
+    ASSERT_EQ(headers.size(), 1);
+    EXPECT_EQ(headers[0]->text(QAccessible::Name).toStdString(), "# Lines ");
 }
 
 TEST_F(MainDialogTest, StartsWithAnEmptyEditEmptyBarsAllProjectsSelectedAndTheFocusInTheEdit)
