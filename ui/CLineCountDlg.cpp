@@ -34,6 +34,8 @@ CLineCountDlg::CLineCountDlg(QWidget* pParent)
     m_progressProject.Attach(BindControl<QProgressBar>(IDC_PROGRESS_PROJECT));
     m_progressAll.Attach(BindControl<QProgressBar>(IDC_PROGRESS_ALL));
     MessageMap();
+    DescribeControls();
+    AcceptFolderDrops();
 }
 
 CLineCountDlg::~CLineCountDlg()

@@ -55,6 +55,11 @@ public:
     void OnAbout();
     [[nodiscard]] QIcon OnQueryDragIcon() const;
 
+    // Adds each directory as Add would (once: one already listed is not added
+    // again) and selects exactly them. Used for the command line, a drop on
+    // the list and a second start handing over its directories.
+    void OpenProjects(const std::vector<std::string>& directories);
+
     // Project list: the list box from and to the "Projects" section of the INI file.
     void LoadProjects();
     void SaveProjects();
@@ -84,6 +89,10 @@ protected:
 
 private:
     void MessageMap();
+    // Accessible names and descriptions from the string table, and the Tab order.
+    void DescribeControls();
+    // Lets folders dragged onto the project list be added by OpenProjects.
+    void AcceptFolderDrops();
     // Applies a change of the program's own to the project list, without a
     // selection notification, then brings the commands up to date.
     void ChangeProjectList(const std::function<void()>& fnChange);

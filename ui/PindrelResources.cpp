@@ -86,6 +86,7 @@ void RegisterPindrelResources()
         RegisterString(row.nId, DlgLanguage::French, row.pszFrench);
         RegisterString(row.nId, DlgLanguage::German, row.pszGerman);
     }
+    RegisterControlTexts();
 
     for (const DlgLanguage language : { DlgLanguage::English, DlgLanguage::French, DlgLanguage::German })
         RegisterDialogTemplate(IDD_MAIN, language, MainDialogTemplate(language));

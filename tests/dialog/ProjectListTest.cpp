@@ -7,15 +7,20 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 #include "CLineCountApp.h"
 #include "PrivateProfile.h"
 #include "ProfileFaults.h"
+#include "ProjectArguments.h"
 #include "Resource.h"
 #include "StringTable.h"
 
@@ -556,4 +561,97 @@ TEST_F(ProjectList, EscapeLosesUnsavedChangesAndCloseKeepsThem)
     OpenDialog();
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b" }));
     EXPECT_EQ(DirectoryText(), "");
+}
+
+TEST(ProjectArguments, DirectoriesBecomeAbsoluteAndOptionsAreRefused)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string csWorkingDir;
+        Entries expected; // empty with bError: the command line is refused
+        bool bError;
+    };
+    const Case cases[] = {
+        { {}, "/home/me", {}, false },
+        { { "src", "/abs/dir" }, "/home/me", { "/home/me/src", "/abs/dir" }, false },
+        { { "src/", "/a//b/./c/", "/" }, "/home/me", { "/home/me/src", "/a/b/c", "/" }, false },
+        { { "../up", "." }, "/home/me", { "/home/me/../up", "/home/me" }, false },
+        { { "--", "-dash", "--" }, "/w", { "/w/-dash", "/w/--" }, false },
+        { { "a", "-x" }, "/w", {}, true },
+        { { "" }, "/w", {}, true },
+        { { "/abs", "rel" }, "", {}, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        const ProjectArguments parsed = ParseProjectArguments(c.arguments, c.csWorkingDir);
+        EXPECT_EQ(parsed.directories, c.expected);
+        EXPECT_EQ(!parsed.csError.empty(), c.bError);
+    }
+}
+
+TEST_F(ProjectList, OpenedDirectoriesAreAddedOnceAndBecomeTheSelection)
+{
+    OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
+    m_pDlg->OpenProjects({ "/src/d", "/src/b", "/src/x\ny", "/src/d" });
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(m_messages[0].csText, LoadString(IDS_ENTRY_HAS_LINE_BREAK));
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b", "/src/c", "/src/d" }));
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, false, true }));
+    EXPECT_TRUE(Button("IDC_CALC")->isEnabled());
+
+    // Nothing acceptable: the list and its selection stay.
+    m_pDlg->OpenProjects({ "/src/e\r" });
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, false, true }));
+
+    // During a run the list keeps still (the run reselects its entries by position) and changes after it.
+    const std::string csCounted = m_sources.MakeDir("counted");
+    m_sources.WriteFile("counted/main.c", "int x;\n");
+    m_pDlg->OpenProjects({ csCounted });
+    Button("IDC_CALC")->click();
+    ASSERT_TRUE(m_pDlg->IsRunPending());
+    m_pDlg->OpenProjects({ "/src/a", "/src/f" });
+    EXPECT_EQ(ProjectEntries().size(), 5U);
+    EXPECT_FALSE(Button("IDC_DELETE")->isEnabled());
+    TickRunToEnd();
+    EXPECT_TRUE(WaitUntil([this] { return ProjectEntries().size() == 6; }, 60000));
+    EXPECT_EQ(ProjectSelection(), (Selection { true, false, false, false, false, true }));
+}
+
+TEST_F(ProjectList, DroppedFoldersAreAddedAndAnythingElseIsRefused)
+{
+    const std::string csFolder = m_sources.MakeDir("one");
+    const std::string csOther = m_sources.MakeDir("two");
+    const std::string csFile = m_sources.WriteFile("main.c", "int x;\n");
+    OpenDialogWith({ "/src/a" });
+    QWidget* const pViewport = ProjectListBox()->viewport();
+    const auto urls = [](std::initializer_list<std::string> paths) {
+        auto* const pData = new QMimeData;
+        QList<QUrl> list;
+        for (const std::string& csPath : paths)
+            list.push_back(QUrl::fromLocalFile(QString::fromStdString(csPath)));
+        pData->setUrls(list);
+        return pData;
+    };
+    const auto drop = [&](QMimeData* pData) {
+        const std::unique_ptr<QMimeData> data(pData);
+        const QPoint at = pViewport->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, pData, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pViewport, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, pData, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pViewport, &dropped);
+        QCoreApplication::processEvents(); // the drop is handled once the drag is over
+        return enter.isAccepted();
+    };
+
+    auto* const pText = new QMimeData;
+    pText->setText(QString::fromStdString(csFolder));
+    for (QMimeData* pRefused : { urls({ csFile }), urls({ csFolder, csFile }), urls({ m_sources / "gone" }), pText }) {
+        EXPECT_FALSE(drop(pRefused));
+        EXPECT_EQ(ProjectEntries(), (Entries { "/src/a" }));
+        EXPECT_EQ(ProjectSelection(), (Selection { true }));
+    }
+    EXPECT_TRUE(drop(urls({ csFolder, csOther })));
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", csFolder, csOther }));
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, true }));
 }
