@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "RunAsNobody.h"
 #include "RunProcess.h"
 #include "TempDir.h"
 
@@ -230,10 +231,8 @@ TEST_F(PindrelReport, UnlistableDirectoryIsNamedOnceAndTheOthersAreCounted)
     ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(csClosed.c_str(), 0), 0);
     ASSERT_EQ(::chmod(csLocked.c_str(), 0), 0);
-    std::vector<std::string> args { PINDREL_REPORT_PATH, "--tsv", m_dir / "app", csClosed, m_dir / "lib", csClosed };
-    if (::geteuid() == 0)
-        args.insert(args.begin(), { "/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups" });
-    const ProcessResult result = RunProcess(args);
+    const ProcessResult result
+        = RunAsNobody(PINDREL_REPORT_PATH, { "--tsv", m_dir / "app", csClosed, m_dir / "lib", csClosed });
     ::chmod(csClosed.c_str(), 0700);
     ::chmod(csLocked.c_str(), 0700);
     EXPECT_EQ(result.nExitCode, 0);
