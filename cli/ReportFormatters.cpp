@@ -352,7 +352,9 @@ std::string FormatReport(OutputFormat format, const ReportSummary& summary, cons
         csOut += "All projects\n";
     }
     csOut += textTable(summary.report);
-    if (options.pBefore != nullptr)
-        csOut += "\n" + FormatComparisonText(summary, options);
+    if (options.pBefore != nullptr) {
+        csOut += '\n';
+        csOut += FormatComparisonText(summary, options);
+    }
     return csOut;
 }
