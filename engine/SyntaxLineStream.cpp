@@ -175,21 +175,21 @@ SyntaxLineStream::Token SyntaxLineStream::NextToken(Token token, unsigned char c
     return isIdentifier(c) ? StartWord(c) : Token::None;
 }
 
-// The token at the end of p[nFrom, nTo), which holds none of the bytes the lexer
+// The token at the end of [pFrom, pTo), which holds none of the bytes the lexer
 // stops at, when token stood before it. Only the last token of the run is read.
-SyntaxLineStream::Token SyntaxLineStream::TokenAfterRun(const char* p, std::size_t nFrom, std::size_t nTo, Token token)
+SyntaxLineStream::Token SyntaxLineStream::TokenAfterRun(const char* pFrom, const char* pTo, Token token)
 {
-    std::size_t nStart = nTo;
-    while (nStart > nFrom) {
-        const auto c = static_cast<unsigned char>(p[nStart - 1]);
+    const char* pStart = pTo;
+    while (pStart > pFrom) {
+        const auto c = static_cast<unsigned char>(pStart[-1]);
         if (!isIdentifier(c) && c != '.')
             break;
-        --nStart;
+        --pStart;
     }
-    if (nStart > nFrom)
-        token = Token::None; // a byte that ends every token stands before nStart
-    for (std::size_t i = nStart; i < nTo; ++i)
-        token = NextToken(token, static_cast<unsigned char>(p[i]));
+    if (pStart > pFrom)
+        token = Token::None; // a byte that ends every token stands before pStart
+    for (const char* p = pStart; p < pTo; ++p)
+        token = NextToken(token, static_cast<unsigned char>(*p));
     return token;
 }
 
@@ -277,6 +277,8 @@ template <typename Masks> void SyntaxLineStream::FeedChunks(const char* pData, s
         FeedChunk<Masks>(p);
         p += CHUNK;
     }
+    if (m_pCodeRun != nullptr)
+        EndCodeRun(p, true); // the block's memory is the caller's only until Feed returns
     while (p < pEnd)
         Physical(static_cast<unsigned char>(*p++));
 }
@@ -289,12 +291,14 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
     std::size_t nPos = 0;
     while (nPos < CHUNK) {
         std::uint64_t nStops = 0;
+        // Inside a directive, only its name and a short expression need each byte.
+        const bool bPlainDirective = m_directive == Directive::None || m_directive == Directive::Rest;
         if (m_bAfterBackslash || m_bFileStart) {
             nStops = ~std::uint64_t { 0 };
         } else {
             switch (m_state) {
             case State::InCode:
-                nStops = m_directive != Directive::None
+                nStops = !bPlainDirective
                     ? ~std::uint64_t { 0 }
                     : m.nLf | m.nSlash | m.nDoubleQuote | m.nQuote | m.nBackslash | m.nHash | m.nPercent;
                 break;
@@ -306,7 +310,7 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
                 break;
             case State::InString:
             case State::InChar:
-                nStops = m_directive != Directive::None ? ~std::uint64_t { 0 }
+                nStops = !bPlainDirective ? ~std::uint64_t { 0 }
                     : m.nLf | m.nBackslash | (m_state == State::InString ? m.nDoubleQuote : m.nQuote);
                 break;
             case State::InRawString:
@@ -319,15 +323,80 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
         }
         nStops &= ~std::uint64_t { 0 } << nPos;
         const std::size_t nStop = nStops != 0 ? static_cast<std::size_t>(std::countr_zero(nStops)) : CHUNK;
-        if (nStop > nPos)
-            nPos = SkipRun(pChunk, nPos, nStop, m.nSolid);
-        if (nPos < CHUNK)
-            Physical(static_cast<unsigned char>(pChunk[nPos++]));
+        if (nStop > nPos) {
+            SkipRun(pChunk, nPos, nStop, m.nSolid);
+            nPos = nStop;
+        }
+        if (nPos == CHUNK)
+            break;
+        const auto c = static_cast<unsigned char>(pChunk[nPos++]);
+        if (m_pCodeRun != nullptr)
+            EndCodeRun(pChunk + nPos - 1, c == '"' || c == '\'' || c == '\\');
+        if (!m_bAfterBackslash && !m_bFileStart && TakeCommonByte(c, nPos < CHUNK ? pChunk[nPos] : '\\'))
+            continue;
+        Physical(c);
     }
 }
 
-// Adds p[nFrom, nTo) to the line in the current state; returns nTo.
-std::size_t SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid)
+// The most frequent bytes the runs stop at, taken as Physical would take them but
+// without its detours; false leaves c to Physical. next is the byte after c, or
+// a backslash when it lies in the next chunk.
+bool SyntaxLineStream::TakeCommonByte(unsigned char c, char next)
+{
+    const bool bOtherNext = next != '/' && next != '*' && next != '\\';
+    switch (m_state) {
+    case State::InCode:
+        if (m_directive == Directive::None && c == '\n') {
+            ++m_line.nBytes;
+            m_bLineStart = true;
+            m_token = Token::None;
+            EndPhysicalLine();
+            return true;
+        }
+        if (m_directive == Directive::None && c == '/' && bOtherNext) { // a division
+            ++m_line.nBytes;
+            m_line.bCode = true;
+            m_bLineStart = false;
+            m_token = Token::None;
+            return true;
+        }
+        if (m_directive == Directive::InName && isIdentifier(c) && m_nName < m_name.size()) {
+            ++m_line.nBytes;
+            m_line.bCode = true;
+            m_name[m_nName++] = static_cast<char>(c);
+            m_token = NextToken(m_token, c);
+            return true;
+        }
+        return false;
+    case State::InBlockComment:
+        if (c == '\n') {
+            ++m_line.nBytes;
+            ++m_line.nComment;
+            EndPhysicalLine();
+            return true;
+        }
+        if (c == '*' && bOtherNext) { // a star that closes nothing
+            ++m_line.nBytes;
+            ++m_line.nComment;
+            m_line.bComment = true;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+// Ends the code run at pEnd. Every byte the run can stop at other than a quote or a
+// backslash ends the token, so only those need the token worked out.
+void SyntaxLineStream::EndCodeRun(const char* pEnd, bool bNeedToken)
+{
+    m_token = bNeedToken ? TokenAfterRun(m_pCodeRun, pEnd, m_codeRunToken) : Token::None;
+    m_pCodeRun = nullptr;
+}
+
+// Adds p[nFrom, nTo) of a 64-byte chunk to the line in the current state.
+void SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid)
 {
     const auto nLen = static_cast<std::int64_t>(nTo - nFrom);
     const std::uint64_t nSpan = (nTo - nFrom >= 64 ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << (nTo - nFrom)) - 1)
@@ -340,7 +409,10 @@ std::size_t SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::siz
             m_line.bCode = true;
             m_bLineStart = false;
         }
-        m_token = TokenAfterRun(p, nFrom, nTo, m_token);
+        if (m_pCodeRun == nullptr) {
+            m_pCodeRun = p + nFrom;
+            m_codeRunToken = m_token;
+        }
         break;
     case State::InLineComment:
     case State::InBlockComment:
@@ -354,7 +426,6 @@ std::size_t SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::siz
         m_line.bCode = m_line.bCode || bSolid;
         break;
     }
-    return nTo;
 }
 
 // One byte of the file: the byte-order mark and splices are taken here, the rest goes to the lexer.
@@ -685,6 +756,7 @@ void SyntaxLineStream::DirectiveByte(unsigned char c, bool bBlank)
 {
     switch (m_directive) {
     case Directive::None:
+    case Directive::Rest:
         return;
     case Directive::BeforeName:
         if (bBlank)
@@ -711,18 +783,22 @@ void SyntaxLineStream::DirectiveByte(unsigned char c, bool bBlank)
             return;
         break;
     }
-    if (m_nExpression < m_expression.size())
-        m_expression[m_nExpression++] = static_cast<char>(c);
+    if (m_directive != Directive::InBody)
+        return;
+    m_expression[m_nExpression++] = static_cast<char>(c);
+    if (m_nExpression == m_expression.size())
+        m_directive = Directive::Rest; // too long to be 0, 1, (0), (1), false or true
 }
 
 // Inside a disabled group, a directive's name says whether its lines end the group or belong to it.
 void SyntaxLineStream::ResolveDirectiveName()
 {
-    m_directive = Directive::InBody;
+    const DirectiveName name = directiveNameOf(std::string_view(m_name.data(), m_nName));
+    m_directive = name == DirectiveName::If || name == DirectiveName::Elif ? Directive::InBody : Directive::Rest;
     if (!m_bNamePending)
         return;
     m_bNamePending = false;
-    switch (directiveNameOf(std::string_view(m_name.data(), m_nName))) {
+    switch (name) {
     case DirectiveName::Elif:
     case DirectiveName::ElifOnName:
     case DirectiveName::Else:
@@ -740,7 +816,7 @@ void SyntaxLineStream::ResolveDirectiveName()
 
 void SyntaxLineStream::EndDirective()
 {
-    if (m_directive != Directive::InBody)
+    if (m_directive == Directive::BeforeName || m_directive == Directive::InName)
         ResolveDirectiveName();
     m_directive = Directive::None;
     const DirectiveName name = directiveNameOf(std::string_view(m_name.data(), m_nName));

@@ -66,7 +66,8 @@ private:
         None,
         BeforeName,
         InName,
-        InBody,
+        InBody, // an #if's or #elif's expression, while it may still be short enough to read
+        Rest,   // whatever follows no longer matters, only where the directive ends
     };
 
     // One physical line being read, or held until the lexer knows more.
@@ -83,10 +84,12 @@ private:
 
     static Token StartWord(unsigned char c);
     static Token NextToken(Token token, unsigned char c);
-    static Token TokenAfterRun(const char* p, std::size_t nFrom, std::size_t nTo, Token token);
+    static Token TokenAfterRun(const char* pFrom, const char* pTo, Token token);
     template <typename Masks> void FeedChunks(const char* pData, std::size_t nSize);
     template <typename Masks> void FeedChunk(const char* pChunk);
-    std::size_t SkipRun(const char* pChunk, std::size_t nPos, std::uint64_t nStops, std::uint64_t nSolid);
+    void SkipRun(const char* pChunk, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid);
+    void EndCodeRun(const char* pEnd, bool bNeedToken);
+    bool TakeCommonByte(unsigned char c, char next);
     void Physical(unsigned char c);
     void Unspliced(unsigned char c);
     void Logical(unsigned char c);
@@ -113,6 +116,10 @@ private:
     State m_state = State::InCode;
     Token m_token = Token::None;
     bool m_bLineStart = true; // no token yet on this logical line: a '#' makes a directive
+    // Code skipped since the last byte the lexer took, and the token before it: the token
+    // it ends in is worked out only when a quote or backslash asks.
+    const char* m_pCodeRun = nullptr;
+    Token m_codeRunToken = Token::None;
 
     // A '\' that a line end after blanks would make a splice.
     bool m_bAfterBackslash = false;
