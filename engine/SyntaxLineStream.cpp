@@ -298,9 +298,10 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
         } else {
             switch (m_state) {
             case State::InCode:
-                nStops = !bPlainDirective
-                    ? ~std::uint64_t { 0 }
-                    : m.nLf | m.nSlash | m.nDoubleQuote | m.nQuote | m.nBackslash | m.nHash | m.nPercent;
+                // '#' and '%' matter only where they can open a directive.
+                nStops = !bPlainDirective ? ~std::uint64_t { 0 }
+                    : m.nLf | m.nSlash | m.nDoubleQuote | m.nQuote | m.nBackslash
+                        | (m_bLineStart ? m.nHash | m.nPercent : 0);
                 break;
             case State::InLineComment:
                 nStops = m.nLf | m.nBackslash;
@@ -332,58 +333,77 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
         const auto c = static_cast<unsigned char>(pChunk[nPos++]);
         if (m_pCodeRun != nullptr)
             EndCodeRun(pChunk + nPos - 1, c == '"' || c == '\'' || c == '\\');
-        if (!m_bAfterBackslash && !m_bFileStart && TakeCommonByte(c, nPos < CHUNK ? pChunk[nPos] : '\\'))
-            continue;
+        if (!m_bAfterBackslash && !m_bFileStart) {
+            const std::size_t nTaken = TakeCommonBytes(c, nPos < CHUNK ? pChunk[nPos] : '\\');
+            if (nTaken > 0) {
+                nPos += nTaken - 1;
+                continue;
+            }
+        }
         Physical(c);
     }
 }
 
-// The most frequent bytes the runs stop at, taken as Physical would take them but
-// without its detours; false leaves c to Physical. next is the byte after c, or
-// a backslash when it lies in the next chunk.
-bool SyntaxLineStream::TakeCommonByte(unsigned char c, char next)
+// The most frequent bytes the runs stop at, alone or with the byte after them
+// when it lies in the chunk, taken as Physical would take them but without its
+// detours; returns how many were taken, 0 to leave c to Physical. next is the
+// byte after c, or a backslash when it lies in the next chunk.
+[[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeCommonBytes(unsigned char c, char next)
 {
-    const bool bOtherNext = next != '/' && next != '*' && next != '\\';
     switch (m_state) {
     case State::InCode:
-        if (m_directive == Directive::None && c == '\n') {
+        if (c == '\n') {
             ++m_line.nBytes;
-            m_bLineStart = true;
-            m_token = Token::None;
+            EndLogicalLine();
             EndPhysicalLine();
-            return true;
+            return 1;
         }
-        if (m_directive == Directive::None && c == '/' && bOtherNext) { // a division
+        if (c == '/' && m_directive == Directive::None) {
             ++m_line.nBytes;
-            m_line.bCode = true;
-            m_bLineStart = false;
             m_token = Token::None;
-            return true;
+            if (next == '/' || next == '*') { // no line is held: no '/' and no directive's name is pending
+                ++m_line.nBytes;
+                m_line.nComment += 2;
+                m_line.bComment = true;
+                m_state = next == '/' ? State::InLineComment : State::InBlockComment;
+                return 2;
+            }
+            if (next == '\\') {
+                --m_line.nBytes;
+                return 0;
+            }
+            m_line.bCode = true; // a division
+            m_bLineStart = false;
+            return 1;
         }
         if (m_directive == Directive::InName && isIdentifier(c) && m_nName < m_name.size()) {
             ++m_line.nBytes;
             m_line.bCode = true;
             m_name[m_nName++] = static_cast<char>(c);
             m_token = NextToken(m_token, c);
-            return true;
+            return 1;
         }
-        return false;
+        return 0;
     case State::InBlockComment:
         if (c == '\n') {
             ++m_line.nBytes;
             ++m_line.nComment;
             EndPhysicalLine();
-            return true;
+            return 1;
         }
-        if (c == '*' && bOtherNext) { // a star that closes nothing
-            ++m_line.nBytes;
-            ++m_line.nComment;
+        if (c == '*' && next != '*' && next != '\\') {
+            m_line.nBytes += next == '/' ? 2 : 1;
+            m_line.nComment += next == '/' ? 2 : 1;
             m_line.bComment = true;
-            return true;
+            if (next != '/')
+                return 1; // a star that closes nothing
+            m_state = State::InCode;
+            m_token = Token::None;
+            return 2;
         }
-        return false;
+        return 0;
     default:
-        return false;
+        return 0;
     }
 }
 
@@ -396,7 +416,7 @@ void SyntaxLineStream::EndCodeRun(const char* pEnd, bool bNeedToken)
 }
 
 // Adds p[nFrom, nTo) of a 64-byte chunk to the line in the current state.
-void SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid)
+[[gnu::always_inline]] inline void SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid)
 {
     const auto nLen = static_cast<std::int64_t>(nTo - nFrom);
     const std::uint64_t nSpan = (nTo - nFrom >= 64 ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << (nTo - nFrom)) - 1)

@@ -89,7 +89,7 @@ private:
     template <typename Masks> void FeedChunk(const char* pChunk);
     void SkipRun(const char* pChunk, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid);
     void EndCodeRun(const char* pEnd, bool bNeedToken);
-    bool TakeCommonByte(unsigned char c, char next);
+    std::size_t TakeCommonBytes(unsigned char c, char next);
     void Physical(unsigned char c);
     void Unspliced(unsigned char c);
     void Logical(unsigned char c);
