@@ -121,10 +121,6 @@ struct Avx2Masks
 };
 #endif
 
-} // namespace
-
-namespace {
-
 constexpr unsigned char BOM[3] = { 0xEF, 0xBB, 0xBF };
 
 } // namespace
