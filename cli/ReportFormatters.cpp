@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "JsonText.h"
+#include "ProjectCollection.h"
 
 namespace {
 
@@ -278,7 +279,9 @@ std::string FormatJson(const ReportSummary& summary, const ReportOptions& option
     AppendJsonString(csOut, ReportVersionNumber());
     csOut += ",\n  \"generated\": ";
     AppendJsonString(csOut, options.csGenerated);
-    csOut += ",\n  \"files\": " + std::to_string(summary.nFiles) + ",\n  \"projects\": [";
+    csOut += ",\n  \"files\": " + std::to_string(summary.nFiles);
+    csOut += ",\n  \"folders_unreadable\": " + std::to_string(TotalUnreadable(summary.projects).nCount);
+    csOut += ",\n  \"projects\": [";
     for (std::size_t i = 0; i < summary.projects.size(); ++i) {
         csOut += i > 0 ? ",\n    " : "\n    ";
         appendProject(csOut, summary.projects[i], options.bByProject);
