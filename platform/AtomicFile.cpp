@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -116,17 +117,33 @@ bool copyOwnerAndMode(int nFd, const std::string& csTarget)
     return ::fchmod(nFd, st.st_mode & 07777) == 0;
 }
 
+// The temporary file's name: the target's, hidden and marked as ours, so that the sweep below can never
+// take a user's own ".report.html.backup" for one of its leftovers.
+std::string tempPrefix(const std::string& csTarget)
+{
+    return "." + fs::path(csTarget).filename().string() + ".pindrel-";
+}
+
+// Whether csName is csPrefix followed by the six letters and digits mkostemp puts in place of XXXXXX.
+bool isTempName(const std::string& csName, const std::string& csPrefix)
+{
+    constexpr std::size_t SUFFIX_LENGTH = 6;
+    if (csName.size() != csPrefix.size() + SUFFIX_LENGTH || !csName.starts_with(csPrefix))
+        return false;
+    return std::all_of(csName.begin() + static_cast<std::ptrdiff_t>(csPrefix.size()), csName.end(),
+        [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 // Temporary files of saves that were killed before their rename. Only old ones
 // go: a young one may belong to another instance saving right now.
 void removeStaleTemps(const std::string& csFolder, const std::string& csPrefix)
 {
     constexpr auto STALE_AFTER = std::chrono::minutes(10);
-    constexpr std::size_t SUFFIX_LENGTH = 6; // the XXXXXX of mkostemp
     std::error_code ec;
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(csFolder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string csName = it->path().filename().string();
-        if (csName.size() != csPrefix.size() + SUFFIX_LENGTH || !csName.starts_with(csPrefix))
+        if (!isTempName(csName, csPrefix))
             continue;
         std::error_code ecEntry;
         if (!it->is_regular_file(ecEntry) || it->is_symlink(ecEntry))
@@ -218,7 +235,7 @@ FileStatus WriteFileAtomically(const std::string& csPath, std::string_view csCon
             return failure(FileFailureKind::CannotCreateFolder, csFolder, ec.value());
     }
 
-    const std::string csTempPrefix = "." + fs::path(csTarget).filename().string() + ".";
+    const std::string csTempPrefix = tempPrefix(csTarget);
     std::string csTemp = csFolder + "/" + csTempPrefix + "XXXXXX";
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
     if (nFd < 0) {
