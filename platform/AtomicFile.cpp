@@ -154,6 +154,22 @@ void removeStaleTemps(const std::string& csFolder, const std::string& csPrefix)
     }
 }
 
+// A device or a pipe takes what is written to it; replacing it by a file would break it (think of /dev/null
+// as root). It is opened and written like a shell's redirection would, and may block until a reader comes.
+FileStatus writeIntoSpecialFile(const std::string& csPath, std::string_view csContent)
+{
+    const FileHandle file(::open(csPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (!file.IsOpen()) {
+        const int nError = errno;
+        return failure(FileFailureKind::CannotWrite, csPath, nError);
+    }
+    if (!writeAll(file.Get(), csContent)) {
+        const int nError = errno;
+        return failure(FileFailureKind::WriteFailed, csPath, nError);
+    }
+    return {};
+}
+
 // Makes the rename itself durable; some file systems cannot sync a folder, and the data is safe either way.
 void syncFolder(const std::string& csFolder)
 {
@@ -211,6 +227,11 @@ FileText ReadFileText(const std::string& csPath)
 
 FileStatus WriteFileAtomically(const std::string& csPath, std::string_view csContent, MissingFolders folders)
 {
+    // stat follows every link, /dev/stdout's "pipe:[…]" too, which no readlink text names.
+    struct stat st = {};
+    if (::stat(csPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return writeIntoSpecialFile(csPath, csContent);
+
     int nError = 0;
     const std::string csTarget = resolveLinks(csPath, nError);
     if (nError != 0)
