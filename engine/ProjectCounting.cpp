@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -124,12 +125,36 @@ public:
         signal();
     }
 
+    // Ends the run for every thread: none takes more work or waits for the others. Called whenever the
+    // caller's thread leaves the run, however it leaves, so that joining the workers cannot hang.
+    void Stop()
+    {
+        m_bStopped.store(true, std::memory_order_release);
+        signal();
+    }
+
+    // A worker's exception: kept for the caller, who rethrows it after the join.
+    void Fail(std::exception_ptr pError)
+    {
+        {
+            const std::lock_guard lock(m_sharedMutex);
+            if (!m_pError)
+                m_pError = std::move(pError);
+        }
+        Stop();
+    }
+    void RethrowFailure() const
+    {
+        if (m_pError)
+            std::rethrow_exception(m_pError);
+    }
+
     // Counts items until the list has ended and no shared file has a segment left.
     // fnAfterItem is called after each item this thread counted.
     void Count(std::size_t nThread, const std::function<void()>& fnAfterItem = {})
     {
         std::vector<PaddedCounters>& perProject = m_tallies[nThread].perProject;
-        for (;;) {
+        while (!stopped()) {
             helpWithSharedFiles(perProject);
             const WorkItem* pItem = m_work.WaitFor(m_nNext.fetch_add(1, std::memory_order_relaxed));
             if (pItem == nullptr)
@@ -143,7 +168,7 @@ public:
         for (;;) {
             const std::uint32_t nSignal = m_nSignal.load(std::memory_order_acquire);
             helpWithSharedFiles(perProject);
-            if (m_nFinished.load(std::memory_order_acquire) == m_tallies.size() && !hasSharedFiles())
+            if (stopped() || (m_nFinished.load(std::memory_order_acquire) == m_tallies.size() && !hasSharedFiles()))
                 break;
             m_nSignal.wait(nSignal, std::memory_order_acquire);
         }
@@ -231,6 +256,8 @@ private:
         signal();
     }
 
+    [[nodiscard]] bool stopped() const { return m_bStopped.load(std::memory_order_acquire); }
+
     [[nodiscard]] bool hasSharedFiles() const { return m_nSharedFiles.load(std::memory_order_acquire) != 0; }
 
     void signal()
@@ -247,8 +274,31 @@ private:
     alignas(CACHE_LINE) std::atomic<std::size_t> m_nSharedFiles { 0 };
     std::atomic<std::size_t> m_nFinished { 0 };
     std::atomic<std::uint32_t> m_nSignal { 0 };
+    std::atomic<bool> m_bStopped { false };
     std::mutex m_sharedMutex;
     std::vector<std::shared_ptr<SharedFile>> m_sharedFiles;
+    std::exception_ptr m_pError; // under m_sharedMutex
+};
+
+// The caller's thread holds one while the workers run: on every way out it ends the list and stops the
+// run, and only then are the workers, declared before it, joined.
+class StopOnExit
+{
+public:
+    explicit StopOnExit(CountingRun& run)
+        : m_run(run)
+    {
+    }
+    ~StopOnExit()
+    {
+        m_run.Publish(true);
+        m_run.Stop();
+    }
+    StopOnExit(const StopOnExit&) = delete;
+    StopOnExit& operator=(const StopOnExit&) = delete;
+
+private:
+    CountingRun& m_run;
 };
 
 // Starts threads 1 to nThreads - 1 on run; thread 0 is the caller's. A thread
@@ -258,7 +308,14 @@ std::vector<std::jthread> startWorkers(CountingRun& run, std::size_t nThreads)
     std::vector<std::jthread> workers;
     for (std::size_t i = 1; i < nThreads; ++i) {
         try {
-            workers.emplace_back([&run, i] { run.Count(i); });
+            // An exception must not end the program from a thread of its own: the caller gets it.
+            workers.emplace_back([&run, i] {
+                try {
+                    run.Count(i);
+                } catch (...) {
+                    run.Fail(std::current_exception());
+                }
+            });
         } catch (const std::system_error&) {
             run.Leave();
         }
@@ -293,8 +350,10 @@ LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
     run.Publish(true);
     {
         const std::vector<std::jthread> workers = startWorkers(run, nWanted);
+        const StopOnExit stop(run);
         run.Count(0, progressOf(run, fnProgress));
     }
+    run.RethrowFailure();
     if (fnProgress)
         fnProgress(nFiles, nFiles);
     return run.Sum(projects);
@@ -309,6 +368,7 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
     std::vector<std::array<std::deque<std::string>, PROJECT_PATTERNS.size()>> found(projects.size());
     {
         const std::vector<std::jthread> workers = startWorkers(run, nWanted);
+        const StopOnExit stop(run);
         try {
             for (std::size_t i = 0; i < projects.size(); ++i) {
                 projects[i].unreadable = {};
@@ -337,6 +397,7 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
         run.Publish(true);
         run.Count(0, progressOf(run, fnProgress));
     }
+    run.RethrowFailure();
     std::size_t nFiles = 0;
     for (std::size_t i = 0; i < projects.size(); ++i) {
         FileList& files = projects[i].files;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <stdexcept>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,17 @@ TEST_F(ProjectCountingTest, EachProjectGetsItsOwnSumsWithAnyThreadCount)
     }
     std::vector<ProjectRun> none;
     EXPECT_EQ(CountProjects(none, 2), LineCounters {});
+}
+
+TEST_F(ProjectCountingTest, ProgressThatThrowsReachesTheCallerAndHangsNothing)
+{
+    // The caller's thread leaves mid-run while a worker counts the big file or waits for it: the worker
+    // must be let go, or joining it never ends.
+    std::vector<ProjectRun> projects = Projects();
+    for (ProjectRun& project : projects)
+        CollectProject(project);
+    const auto fnThrow = [](std::size_t, std::size_t) { throw std::runtime_error("progress failed"); };
+    EXPECT_THROW(static_cast<void>(CountProjects(projects, 2, fnThrow)), std::runtime_error);
 }
 
 } // namespace
