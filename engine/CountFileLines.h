@@ -8,9 +8,10 @@
 
 enum class FileCountResult
 {
-    Counted,        // a regular file, read to its end (or to a read error)
+    Counted,        // a regular file, read to its end
     NotOpened,      // missing, unreadable, a dangling or looping link
     NotRegularFile, // a directory, FIFO, socket or device: never read
+    ReadFailed,     // a regular file whose reading failed part way: the lines before count
 };
 
 // A file opened for counting and the size it had then; counting reads no further.
@@ -29,8 +30,9 @@ struct CountableFile
 // nSegment bytes. Each cut is moved forward to the next line start (just after
 // an LF, where the reader holds nothing over), so segment k runs from the first
 // line start at or after k * nSegment to the first at or after (k + 1) * nSegment,
-// and the segments' sums equal the whole file's.
-void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters);
+// and the segments' sums equal the whole file's. Returns the errno of a read
+// that failed, which ends the segment there, or 0.
+int CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters);
 
 // Adds the lines of the file at csPath to counters. Only regular files are read,
 // and no further than the size they had when opened, so a FIFO cannot block and

@@ -96,6 +96,7 @@ struct SharedFile
 {
     CountableFile countable;
     std::size_t nProject = 0;
+    const std::string* pPath = nullptr;
     std::uint64_t nSegments = 0;
     std::atomic<std::uint64_t> nNextSegment { 0 };
 };
@@ -174,9 +175,21 @@ public:
         }
     }
 
-    // Sets each project's counters to the sum of every thread's and returns the total.
+    // Sets each project's counters to the sum of every thread's and returns the total. Each file that
+    // failed is named once, however many of its segments failed.
     LineCounters Sum(std::vector<ProjectRun>& projects) const
     {
+        for (ProjectRun& project : projects)
+            project.readFailures.clear();
+        for (const auto& [nProject, failure] : m_readFailures) {
+            std::vector<FileReadFailure>& failures = projects[nProject].readFailures;
+            if (std::none_of(failures.begin(), failures.end(),
+                    [&failure](const FileReadFailure& f) { return f.csPath == failure.csPath; }))
+                failures.push_back(failure);
+        }
+        for (ProjectRun& project : projects)
+            std::sort(project.readFailures.begin(), project.readFailures.end(),
+                [](const FileReadFailure& a, const FileReadFailure& b) { return a.csPath < b.csPath; });
         LineCounters total;
         for (std::size_t i = 0; i < projects.size(); ++i) {
             projects[i].counters = LineCounters {};
@@ -200,13 +213,15 @@ private:
             return; // what is no regular file contributes nothing
         LineCounters& counters = perProject[item.nProject].counters;
         if (!m_bShareLargeFiles || countable.nSize < 2 * SEGMENT_SIZE) {
-            CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters);
+            if (const int nError = CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters))
+                noteReadFailure(item.nProject, *item.pPath, nError);
             return;
         }
         auto pShared = std::make_shared<SharedFile>();
         pShared->nSegments = (countable.nSize + SEGMENT_SIZE - 1) / SEGMENT_SIZE;
         pShared->countable = std::move(countable);
         pShared->nProject = item.nProject;
+        pShared->pPath = item.pPath;
         {
             const std::lock_guard lock(m_sharedMutex);
             m_sharedFiles.push_back(pShared);
@@ -226,8 +241,17 @@ private:
                 break;
             if (nSegment + 1 == shared.nSegments)
                 dropSharedFile(&shared);
-            CountFileSegment(shared.countable.file.Get(), shared.countable.nSize, SEGMENT_SIZE, nSegment, counters);
+            if (const int nError = CountFileSegment(
+                    shared.countable.file.Get(), shared.countable.nSize, SEGMENT_SIZE, nSegment, counters))
+                noteReadFailure(shared.nProject, *shared.pPath, nError);
         }
+    }
+
+    // Failures are rare: one lock each costs nothing, and no thread keeps a list of its own.
+    void noteReadFailure(std::size_t nProject, const std::string& csPath, int nError)
+    {
+        const std::lock_guard lock(m_sharedMutex);
+        m_readFailures.push_back({ nProject, { csPath, nError } });
     }
 
     void helpWithSharedFiles(std::vector<PaddedCounters>& perProject)
@@ -278,6 +302,7 @@ private:
     std::mutex m_sharedMutex;
     std::vector<std::shared_ptr<SharedFile>> m_sharedFiles;
     std::exception_ptr m_pError; // under m_sharedMutex
+    std::vector<std::pair<std::size_t, FileReadFailure>> m_readFailures; // under m_sharedMutex
 };
 
 // The caller's thread holds one while the workers run: on every way out it ends the list and stops the
