@@ -112,7 +112,8 @@ int CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::u
             return std::uint64_t { 0 };
         return nSegment == 0 || k > nNoLimit / nSegment ? nNoLimit : k * nSegment;
     };
-    const std::uint64_t nBegin = lineStartFrom(fd, nSize, cutAt(nIndex) < nSize ? cutAt(nIndex) : nSize, pBuffer, nError);
+    const std::uint64_t nBegin
+        = lineStartFrom(fd, nSize, cutAt(nIndex) < nSize ? cutAt(nIndex) : nSize, pBuffer, nError);
     // Bytes before nLimit - 1 are all this segment's; from there it ends after the first LF.
     const std::uint64_t nLimit = cutAt(nIndex + 1);
     if (nBegin >= nSize || nBegin >= nLimit)

@@ -144,8 +144,8 @@ TEST_F(HtmlFile, DeviceOrPipeIsWrittenIntoNeverReplaced)
     EXPECT_EQ(FolderNames(m_dir / "out").size(), bDevice ? 2u : 1u) << "no temporary file is left";
 
     // Standard output into a pipe, as in "pindrel-report --html /dev/stdout DIR | less".
-    const ProcessResult piped = RunProcess({ "/bin/bash", "-c", "set -o pipefail; \"$0\" --html /dev/stdout \"$1\" | cat",
-        PINDREL_REPORT_PATH, m_dir / "src" });
+    const ProcessResult piped = RunProcess({ "/bin/bash", "-c",
+        "set -o pipefail; \"$0\" --html /dev/stdout \"$1\" | cat", PINDREL_REPORT_PATH, m_dir / "src" });
     EXPECT_EQ(piped.nExitCode, 0) << piped.csErr;
     EXPECT_NE(piped.csOut.find("</html>\nResults"), std::string::npos) << piped.csOut;
 }

@@ -57,7 +57,8 @@ TEST(WriteFileAtomically, KeepsTheUsersFilesThatLookLikeItsTemporaryOnes)
             csTarget + ".pindrel-a1B2c3", "." + csTarget + ".PINDREL-a1B2c3" };
         // An hour old, long past the age at which a leftover is swept.
         for (const std::string& csName : userNames)
-            fs::last_write_time(dir.WriteFile(csName, "mine"), fs::file_time_type::clock::now() - std::chrono::hours(1));
+            fs::last_write_time(
+                dir.WriteFile(csName, "mine"), fs::file_time_type::clock::now() - std::chrono::hours(1));
         ASSERT_TRUE(WriteFileAtomically(csPath, "new"));
         EXPECT_EQ(ReadWholeFile(csPath), "new");
         for (const std::string& csName : userNames)
