@@ -22,6 +22,10 @@ std::vector<std::string> ListErrorMessages(const std::vector<ProjectRun>& projec
         named.push_back(project.csDirectory);
         messages.push_back("pindrel-report: " + project.csDirectory + ": " + std::strerror(project.nListError));
     }
+    for (const ProjectRun& project : projects) {
+        for (const FileReadFailure& failure : project.readFailures)
+            messages.push_back("pindrel-report: " + failure.csPath + ": " + std::strerror(failure.nErrno));
+    }
     return messages;
 }
 

@@ -9,7 +9,8 @@
 [[nodiscard]] std::vector<ProjectRun> ProjectsOf(const std::vector<std::string>& directories);
 
 // "pindrel-report: DIR: reason" for each directory that could not be listed
-// itself, once per directory text, in the order given.
+// itself, once per directory text, in the order given; then "pindrel-report:
+// FILE: reason" for each file whose reading failed part way.
 [[nodiscard]] std::vector<std::string> ListErrorMessages(const std::vector<ProjectRun>& projects);
 
 // The folders below the projects that could not be read, each project directory

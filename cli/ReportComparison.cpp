@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
@@ -80,9 +81,14 @@ std::string readReport(const Json& document, SavedReport& report)
     return {};
 }
 
-bool sameCounts(const ProjectRun& now, const SavedProject& before)
+// A report written without --by-project kept only file counts per project: equal ones prove no lines equal.
+ProjectChange changeOf(const ProjectRun& now, const SavedProject& before)
 {
-    return now.files.size() == before.nFiles && (!before.counters || *before.counters == now.counters);
+    if (now.files.size() != before.nFiles)
+        return ProjectChange::Changed;
+    if (!before.counters)
+        return ProjectChange::FilesUnchanged;
+    return *before.counters == now.counters ? ProjectChange::Unchanged : ProjectChange::Changed;
 }
 
 } // namespace
@@ -108,9 +114,17 @@ SavedReportLoad LoadSavedReport(const std::string& csPath)
         load.csError = csPath + ": " + csProblem;
         return load;
     };
-    const FileHandle file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO nobody writes is refused here instead of hanging the first read.
+    const FileHandle file(::open(csPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.Get() < 0)
         return fail(std::strerror(errno));
+    struct stat st = {};
+    if (::fstat(file.Get(), &st) != 0)
+        return fail(std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return fail(std::strerror(EISDIR));
+    if (!S_ISREG(st.st_mode))
+        return fail("not a regular file");
     std::string csText;
     char acBuffer[65536];
     for (;;) {
@@ -143,8 +157,7 @@ std::vector<ProjectComparison> CompareProjects(
         if (!candidates.empty()) {
             comparison.pBefore = candidates.back();
             candidates.pop_back();
-            comparison.change
-                = sameCounts(project, *comparison.pBefore) ? ProjectChange::Unchanged : ProjectChange::Changed;
+            comparison.change = changeOf(project, *comparison.pBefore);
         }
         comparisons.push_back(std::move(comparison));
     }
@@ -165,6 +178,8 @@ const char* ProjectChangeName(ProjectChange change)
         return "removed";
     case ProjectChange::Changed:
         return "changed";
+    case ProjectChange::FilesUnchanged:
+        return "files unchanged";
     case ProjectChange::Unchanged:
         break;
     }

@@ -64,6 +64,7 @@ enum class ProjectChange {
     Removed,
     Changed,
     Unchanged,
+    FilesUnchanged, // the same number of files, but the old report kept no lines to compare
 };
 
 // A project of either run, matched by its directory text; the k-th project
@@ -80,7 +81,7 @@ struct ProjectComparison
 [[nodiscard]] std::vector<ProjectComparison> CompareProjects(
     const std::vector<ProjectRun>& now, const std::vector<SavedProject>& before);
 
-// "added", "removed", "changed" or "unchanged".
+// "added", "removed", "changed", "unchanged" or "files unchanged".
 [[nodiscard]] const char* ProjectChangeName(ProjectChange change);
 
 // "+120", "-3", "0".

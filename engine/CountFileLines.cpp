@@ -26,27 +26,30 @@ char* readBuffer()
     return pBuffer.get();
 }
 
-// Reads up to nWant bytes at nOffset; 0 at the end or on an error, which ends the file like its end.
-std::size_t readAt(int fd, char* pBuffer, std::size_t nWant, std::uint64_t nOffset)
+// Reads up to nWant bytes at nOffset; 0 at the end, or on an error, whose errno goes to nError.
+std::size_t readAt(int fd, char* pBuffer, std::size_t nWant, std::uint64_t nOffset, int& nError)
 {
     for (;;) {
         const ssize_t nRead = ::pread(fd, pBuffer, nWant, static_cast<off_t>(nOffset));
         if (nRead < 0 && errno == EINTR)
             continue;
+        if (nRead < 0)
+            nError = errno;
         return nRead > 0 ? static_cast<std::size_t>(nRead) : 0;
     }
 }
 
 // The first line start at or after nPos: nPos itself at 0, else just after the
 // first LF at nPos - 1 or later; nSize when there is none.
-std::uint64_t lineStartFrom(int fd, std::uint64_t nSize, std::uint64_t nPos, char* pBuffer)
+std::uint64_t lineStartFrom(int fd, std::uint64_t nSize, std::uint64_t nPos, char* pBuffer, int& nError)
 {
     if (nPos == 0 || nPos >= nSize)
         return nPos == 0 ? 0 : nSize;
     std::uint64_t nAt = nPos - 1;
     while (nAt < nSize) {
         const std::uint64_t nLeft = nSize - nAt;
-        const std::size_t nRead = readAt(fd, pBuffer, nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK, nAt);
+        const std::size_t nRead
+            = readAt(fd, pBuffer, nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK, nAt, nError);
         if (nRead == 0)
             break;
         if (const void* pLf = std::memchr(pBuffer, '\n', nRead))
@@ -127,12 +130,13 @@ CountableFile OpenCountableFile(const std::string& csPath)
     return countable;
 }
 
-void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters,
+int CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters,
     CountingRules rules)
 {
+    int nError = 0;
     if (rules == CountingRules::Syntax) { // a block comment or raw string may cross any cut
         if (nIndex > 0)
-            return;
+            return nError;
         nSegment = 0;
     }
     char* const pBuffer = readBuffer();
@@ -142,18 +146,20 @@ void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::
             return std::uint64_t { 0 };
         return nSegment == 0 || k > nNoLimit / nSegment ? nNoLimit : k * nSegment;
     };
-    const std::uint64_t nBegin = lineStartFrom(fd, nSize, cutAt(nIndex) < nSize ? cutAt(nIndex) : nSize, pBuffer);
+    const std::uint64_t nBegin
+        = lineStartFrom(fd, nSize, cutAt(nIndex) < nSize ? cutAt(nIndex) : nSize, pBuffer, nError);
     // Bytes before nLimit - 1 are all this segment's; from there it ends after the first LF.
     const std::uint64_t nLimit = cutAt(nIndex + 1);
     if (nBegin >= nSize || nBegin >= nLimit)
-        return;
+        return nError;
     ::posix_fadvise(fd, static_cast<off_t>(nBegin), 0, POSIX_FADV_SEQUENTIAL);
 
     RulesStream stream(rules);
     std::uint64_t nPos = nBegin;
     while (nPos < nSize) {
         const std::uint64_t nLeft = nSize - nPos;
-        const std::size_t nRead = readAt(fd, pBuffer, nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK, nPos);
+        const std::size_t nRead
+            = readAt(fd, pBuffer, nLeft < READ_BLOCK ? static_cast<std::size_t>(nLeft) : READ_BLOCK, nPos, nError);
         if (nRead == 0)
             break;
         std::size_t nFeed = nRead;
@@ -172,13 +178,15 @@ void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::
     }
     stream.Finish();
     counters += stream.Counters();
+    return nError;
 }
 
 FileCountResult CountFile(const std::string& csPath, LineCounters& counters, CountingRules rules)
 {
     const CountableFile countable = OpenCountableFile(csPath);
-    if (countable.result == FileCountResult::Counted)
-        CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters, rules);
+    if (countable.result == FileCountResult::Counted
+        && CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters, rules) != 0)
+        return FileCountResult::ReadFailed;
     return countable.result;
 }
 

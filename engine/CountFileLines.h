@@ -9,9 +9,10 @@
 
 enum class FileCountResult
 {
-    Counted,        // a regular file, read to its end (or to a read error)
+    Counted,        // a regular file, read to its end
     NotOpened,      // missing, unreadable, a dangling or looping link
     NotRegularFile, // a directory, FIFO, socket or device: never read
+    ReadFailed,     // a regular file whose reading failed part way: the lines before count
 };
 
 // A file opened for counting and the size it had then; counting reads no further.
@@ -32,9 +33,10 @@ struct CountableFile
 // line start at or after k * nSegment to the first at or after (k + 1) * nSegment,
 // and the segments' sums equal the whole file's. Under the syntax rules the
 // lexer's state runs on across lines, so segment 0 is the whole file and the
-// others are empty.
-void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters,
-    CountingRules rules = CountingRules::Simple);
+// others are empty. Returns the errno of a read that failed, which ends the
+// segment there, or 0.
+int CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex,
+    LineCounters& counters, CountingRules rules = CountingRules::Simple);
 
 // Adds the lines of the file at csPath to counters. Only regular files are read,
 // and no further than the size they had when opened, so a FIFO cannot block and

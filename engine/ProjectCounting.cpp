@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -95,6 +96,7 @@ struct SharedFile
 {
     CountableFile countable;
     std::size_t nProject = 0;
+    const std::string* pPath = nullptr;
     std::uint64_t nSegments = 0;
     std::atomic<std::uint64_t> nNextSegment { 0 };
 };
@@ -126,12 +128,36 @@ public:
         signal();
     }
 
+    // Ends the run for every thread: none takes more work or waits for the others. Called whenever the
+    // caller's thread leaves the run, however it leaves, so that joining the workers cannot hang.
+    void Stop()
+    {
+        m_bStopped.store(true, std::memory_order_release);
+        signal();
+    }
+
+    // A worker's exception: kept for the caller, who rethrows it after the join.
+    void Fail(std::exception_ptr pError)
+    {
+        {
+            const std::lock_guard lock(m_sharedMutex);
+            if (!m_pError)
+                m_pError = std::move(pError);
+        }
+        Stop();
+    }
+    void RethrowFailure() const
+    {
+        if (m_pError)
+            std::rethrow_exception(m_pError);
+    }
+
     // Counts items until the list has ended and no shared file has a segment left.
     // fnAfterItem is called after each item this thread counted.
     void Count(std::size_t nThread, const std::function<void()>& fnAfterItem = {})
     {
         std::vector<PaddedCounters>& perProject = m_tallies[nThread].perProject;
-        for (;;) {
+        while (!stopped()) {
             helpWithSharedFiles(perProject);
             const WorkItem* pItem = m_work.WaitFor(m_nNext.fetch_add(1, std::memory_order_relaxed));
             if (pItem == nullptr)
@@ -145,15 +171,27 @@ public:
         for (;;) {
             const std::uint32_t nSignal = m_nSignal.load(std::memory_order_acquire);
             helpWithSharedFiles(perProject);
-            if (m_nFinished.load(std::memory_order_acquire) == m_tallies.size() && !hasSharedFiles())
+            if (stopped() || (m_nFinished.load(std::memory_order_acquire) == m_tallies.size() && !hasSharedFiles()))
                 break;
             m_nSignal.wait(nSignal, std::memory_order_acquire);
         }
     }
 
-    // Sets each project's counters to the sum of every thread's and returns the total.
+    // Sets each project's counters to the sum of every thread's and returns the total. Each file that
+    // failed is named once, however many of its segments failed.
     LineCounters Sum(std::vector<ProjectRun>& projects) const
     {
+        for (ProjectRun& project : projects)
+            project.readFailures.clear();
+        for (const auto& [nProject, failure] : m_readFailures) {
+            std::vector<FileReadFailure>& failures = projects[nProject].readFailures;
+            if (std::none_of(failures.begin(), failures.end(),
+                    [&failure](const FileReadFailure& f) { return f.csPath == failure.csPath; }))
+                failures.push_back(failure);
+        }
+        for (ProjectRun& project : projects)
+            std::sort(project.readFailures.begin(), project.readFailures.end(),
+                [](const FileReadFailure& a, const FileReadFailure& b) { return a.csPath < b.csPath; });
         LineCounters total;
         for (std::size_t i = 0; i < projects.size(); ++i) {
             projects[i].counters = LineCounters {};
@@ -177,13 +215,15 @@ private:
             return; // what is no regular file contributes nothing
         LineCounters& counters = perProject[item.nProject].counters;
         if (!m_bShareLargeFiles || countable.nSize < 2 * SEGMENT_SIZE) {
-            CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters, m_rules);
+            if (const int nError = CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters, m_rules))
+                noteReadFailure(item.nProject, *item.pPath, nError);
             return;
         }
         auto pShared = std::make_shared<SharedFile>();
         pShared->nSegments = (countable.nSize + SEGMENT_SIZE - 1) / SEGMENT_SIZE;
         pShared->countable = std::move(countable);
         pShared->nProject = item.nProject;
+        pShared->pPath = item.pPath;
         {
             const std::lock_guard lock(m_sharedMutex);
             m_sharedFiles.push_back(pShared);
@@ -203,9 +243,17 @@ private:
                 break;
             if (nSegment + 1 == shared.nSegments)
                 dropSharedFile(&shared);
-            CountFileSegment(
-                shared.countable.file.Get(), shared.countable.nSize, SEGMENT_SIZE, nSegment, counters, m_rules);
+            if (const int nError = CountFileSegment(
+                    shared.countable.file.Get(), shared.countable.nSize, SEGMENT_SIZE, nSegment, counters, m_rules))
+                noteReadFailure(shared.nProject, *shared.pPath, nError);
         }
+    }
+
+    // Failures are rare: one lock each costs nothing, and no thread keeps a list of its own.
+    void noteReadFailure(std::size_t nProject, const std::string& csPath, int nError)
+    {
+        const std::lock_guard lock(m_sharedMutex);
+        m_readFailures.push_back({ nProject, { csPath, nError } });
     }
 
     void helpWithSharedFiles(std::vector<PaddedCounters>& perProject)
@@ -234,6 +282,8 @@ private:
         signal();
     }
 
+    [[nodiscard]] bool stopped() const { return m_bStopped.load(std::memory_order_acquire); }
+
     [[nodiscard]] bool hasSharedFiles() const { return m_nSharedFiles.load(std::memory_order_acquire) != 0; }
 
     void signal()
@@ -251,8 +301,32 @@ private:
     alignas(CACHE_LINE) std::atomic<std::size_t> m_nSharedFiles { 0 };
     std::atomic<std::size_t> m_nFinished { 0 };
     std::atomic<std::uint32_t> m_nSignal { 0 };
+    std::atomic<bool> m_bStopped { false };
     std::mutex m_sharedMutex;
     std::vector<std::shared_ptr<SharedFile>> m_sharedFiles;
+    std::exception_ptr m_pError; // under m_sharedMutex
+    std::vector<std::pair<std::size_t, FileReadFailure>> m_readFailures; // under m_sharedMutex
+};
+
+// The caller's thread holds one while the workers run: on every way out it ends the list and stops the
+// run, and only then are the workers, declared before it, joined.
+class StopOnExit
+{
+public:
+    explicit StopOnExit(CountingRun& run)
+        : m_run(run)
+    {
+    }
+    ~StopOnExit()
+    {
+        m_run.Publish(true);
+        m_run.Stop();
+    }
+    StopOnExit(const StopOnExit&) = delete;
+    StopOnExit& operator=(const StopOnExit&) = delete;
+
+private:
+    CountingRun& m_run;
 };
 
 // Starts threads 1 to nThreads - 1 on run; thread 0 is the caller's. A thread
@@ -262,7 +336,14 @@ std::vector<std::jthread> startWorkers(CountingRun& run, std::size_t nThreads)
     std::vector<std::jthread> workers;
     for (std::size_t i = 1; i < nThreads; ++i) {
         try {
-            workers.emplace_back([&run, i] { run.Count(i); });
+            // An exception must not end the program from a thread of its own: the caller gets it.
+            workers.emplace_back([&run, i] {
+                try {
+                    run.Count(i);
+                } catch (...) {
+                    run.Fail(std::current_exception());
+                }
+            });
         } catch (const std::system_error&) {
             run.Leave();
         }
@@ -297,8 +378,10 @@ LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
     run.Publish(true);
     {
         const std::vector<std::jthread> workers = startWorkers(run, nWanted);
+        const StopOnExit stop(run);
         run.Count(0, progressOf(run, fnProgress));
     }
+    run.RethrowFailure();
     if (fnProgress)
         fnProgress(nFiles, nFiles);
     return run.Sum(projects);
@@ -313,6 +396,7 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
     std::vector<std::array<std::deque<std::string>, PROJECT_PATTERNS.size()>> found(projects.size());
     {
         const std::vector<std::jthread> workers = startWorkers(run, nWanted);
+        const StopOnExit stop(run);
         try {
             for (std::size_t i = 0; i < projects.size(); ++i) {
                 projects[i].unreadable = {};
@@ -341,6 +425,7 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
         run.Publish(true);
         run.Count(0, progressOf(run, fnProgress));
     }
+    run.RethrowFailure();
     std::size_t nFiles = 0;
     for (std::size_t i = 0; i < projects.size(); ++i) {
         FileList& files = projects[i].files;

@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -117,17 +118,37 @@ bool copyOwnerAndMode(int nFd, const std::string& csTarget)
     return ::fchmod(nFd, st.st_mode & 07777) == 0;
 }
 
+// The temporary file's name: the target's, hidden and marked as ours, so that the sweep below can never
+// take a user's own ".report.html.backup" for one of its leftovers.
+std::string tempPrefix(const std::string& csTarget)
+{
+    // Appended piece by piece: GCC 12 misreads "." + std::string&& as an overlapping copy (-Wrestrict).
+    std::string csPrefix = ".";
+    csPrefix += fs::path(csTarget).filename().string();
+    csPrefix += ".pindrel-";
+    return csPrefix;
+}
+
+// Whether csName is csPrefix followed by the six letters and digits mkostemp puts in place of XXXXXX.
+bool isTempName(const std::string& csName, const std::string& csPrefix)
+{
+    constexpr std::size_t SUFFIX_LENGTH = 6;
+    if (csName.size() != csPrefix.size() + SUFFIX_LENGTH || !csName.starts_with(csPrefix))
+        return false;
+    return std::all_of(csName.begin() + static_cast<std::ptrdiff_t>(csPrefix.size()), csName.end(),
+        [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 // Temporary files of saves that were killed before their rename. Only old ones
 // go: a young one may belong to another instance saving right now.
 void removeStaleTemps(const std::string& csFolder, const std::string& csPrefix)
 {
     constexpr auto STALE_AFTER = std::chrono::minutes(10);
-    constexpr std::size_t SUFFIX_LENGTH = 6; // the XXXXXX of mkostemp
     std::error_code ec;
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(csFolder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string csName = it->path().filename().string();
-        if (csName.size() != csPrefix.size() + SUFFIX_LENGTH || !csName.starts_with(csPrefix))
+        if (!isTempName(csName, csPrefix))
             continue;
         std::error_code ecEntry;
         if (!it->is_regular_file(ecEntry) || it->is_symlink(ecEntry))
@@ -136,6 +157,22 @@ void removeStaleTemps(const std::string& csFolder, const std::string& csPrefix)
         if (!ecEntry && now - modified > STALE_AFTER)
             fs::remove(it->path(), ecEntry);
     }
+}
+
+// A device or a pipe takes what is written to it; replacing it by a file would break it (think of /dev/null
+// as root). It is opened and written like a shell's redirection would, and may block until a reader comes.
+FileStatus writeIntoSpecialFile(const std::string& csPath, std::string_view csContent)
+{
+    const FileHandle file(::open(csPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (!file.IsOpen()) {
+        const int nError = errno;
+        return failure(FileFailureKind::CannotWrite, csPath, nError);
+    }
+    if (!writeAll(file.Get(), csContent)) {
+        const int nError = errno;
+        return failure(FileFailureKind::WriteFailed, csPath, nError);
+    }
+    return {};
 }
 
 // Makes the rename itself durable; some file systems cannot sync a folder, and the data is safe either way.
@@ -195,6 +232,11 @@ FileText ReadFileText(const std::string& csPath)
 
 FileStatus WriteFileAtomically(const std::string& csPath, std::string_view csContent, MissingFolders folders)
 {
+    // stat follows every link, /dev/stdout's "pipe:[…]" too, which no readlink text names.
+    struct stat st = {};
+    if (::stat(csPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return writeIntoSpecialFile(csPath, csContent);
+
     int nError = 0;
     const std::string csTarget = resolveLinks(csPath, nError);
     if (nError != 0)
@@ -219,10 +261,7 @@ FileStatus WriteFileAtomically(const std::string& csPath, std::string_view csCon
             return failure(FileFailureKind::CannotCreateFolder, csFolder, ec.value());
     }
 
-    // Appended piece by piece: GCC 12 misreads "." + std::string&& as an overlapping copy (-Wrestrict).
-    std::string csTempPrefix = ".";
-    csTempPrefix += fs::path(csTarget).filename().string();
-    csTempPrefix += '.';
+    const std::string csTempPrefix = tempPrefix(csTarget);
     std::string csTemp = csFolder + "/" + csTempPrefix + "XXXXXX";
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
     if (nFd < 0) {

@@ -27,5 +27,6 @@ enum class MissingFolders
 // Creates missing folders when asked to; an existing file keeps its permission bits (and its owner where
 // allowed), a new one gets the umask's, and one the caller may not write is refused; a symbolic link is
 // written through to its target. On failure the file is untouched and no temporary file is left behind.
+// A device or a pipe in the file's place is written into, as a shell's redirection would, never replaced.
 [[nodiscard]] FileStatus WriteFileAtomically(
     const std::string& csPath, std::string_view csContent, MissingFolders folders = MissingFolders::Create);

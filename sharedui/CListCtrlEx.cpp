@@ -32,13 +32,14 @@ QString fromBytes(const char* pszText)
 }
 
 // Colours each row from the list's attributes, read at paint time so rows and
-// attributes may come in any order.
+// attributes may come in any order. It shares them: the table, a child of the
+// dialog, may repaint after the list member is gone.
 class RowColorDelegate : public QStyledItemDelegate
 {
 public:
-    RowColorDelegate(const std::vector<CAttribute>& attributes, QObject* pParent)
+    RowColorDelegate(std::shared_ptr<const std::vector<CAttribute>> pAttributes, QObject* pParent)
         : QStyledItemDelegate(pParent)
-        , m_attributes(attributes)
+        , m_pAttributes(std::move(pAttributes))
     {
     }
 
@@ -46,15 +47,16 @@ protected:
     void initStyleOption(QStyleOptionViewItem* pOption, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(pOption, index);
-        if (m_attributes.empty())
+        const std::vector<CAttribute>& attributes = *m_pAttributes;
+        if (attributes.empty())
             return;
-        const CAttribute& attribute = m_attributes[static_cast<std::size_t>(index.row()) % m_attributes.size()];
+        const CAttribute& attribute = attributes[static_cast<std::size_t>(index.row()) % attributes.size()];
         pOption->backgroundBrush = qColorOf(attribute.GetBackColor());
         pOption->palette.setColor(QPalette::Text, qColorOf(attribute.GetForeColor()));
     }
 
 private:
-    const std::vector<CAttribute>& m_attributes;
+    std::shared_ptr<const std::vector<CAttribute>> m_pAttributes;
 };
 
 // Ctrl+C on the list copies rows: the view's own copy would take one cell only.
@@ -184,7 +186,7 @@ void CListCtrlEx::Attach(QTableWidget* pTable)
     m_pTable->horizontalHeader()->setSectionsMovable(true);
     m_pTable->horizontalHeader()->setHighlightSections(false);
     m_pTable->horizontalHeader()->setStretchLastSection(false);
-    m_pTable->setItemDelegate(new RowColorDelegate(m_attributes, m_pTable));
+    m_pTable->setItemDelegate(new RowColorDelegate(m_pAttributes, m_pTable));
     auto* const pFilter = new CopyKeyFilter(m_ppSelf, m_pTable);
     m_pTable->installEventFilter(pFilter);
     auto* const pCopy = new QAction(copyCaption(), m_pTable);
@@ -335,7 +337,7 @@ bool CListCtrlEx::SetFullRowSel(bool bFullRow)
 
 void CListCtrlEx::AddAttribute(const CAttribute& attribute)
 {
-    m_attributes.push_back(attribute);
+    m_pAttributes->push_back(attribute);
     if (m_pTable != nullptr)
         m_pTable->viewport()->update();
 }
@@ -384,7 +386,7 @@ HtmlTable CListCtrlEx::ToHtmlTable() const
     HtmlTable table;
     table.csTitle = GlobalVarsForDll::csSoftName;
     table.page = m_htmlPage;
-    for (const CAttribute& attribute : m_attributes)
+    for (const CAttribute& attribute : *m_pAttributes)
         table.rowColors.push_back({ attribute.GetForeColor(), attribute.GetBackColor() });
     if (m_pTable == nullptr)
         return table;

@@ -63,7 +63,8 @@ public:
     [[nodiscard]] bool Save(const std::string& csPath, int nMode, FileFailure* pFailure = nullptr) const;
 
 private:
-    std::vector<CAttribute> m_attributes;
+    // Shared with the table's row painter, which may outlive the list.
+    std::shared_ptr<std::vector<CAttribute>> m_pAttributes = std::make_shared<std::vector<CAttribute>>();
     QTableWidget* m_pTable = nullptr;
     // Points back at this list while it lives; the table's copy handler holds it too.
     std::shared_ptr<const CListCtrlEx*> m_ppSelf = std::make_shared<const CListCtrlEx*>(this);

@@ -4,12 +4,16 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "FileHandle.h"
 #include "RunAsNobody.h"
+#include "RunProcess.h"
 #include "TempDir.h"
 
 namespace fs = std::filesystem;
@@ -93,4 +97,39 @@ TEST_F(HtmlFile, LinkIsWrittenThroughToItsTarget)
     EXPECT_EQ(result.nExitCode, 0) << result.csErr;
     EXPECT_TRUE(fs::is_symlink(m_dir / "out/link.html"));
     EXPECT_TRUE(HoldsThePage("real.html"));
+}
+
+TEST_F(HtmlFile, DeviceOrPipeIsWrittenIntoNeverReplaced)
+{
+    // The test holds the FIFO's reading end before the run, so that the write neither waits nor is lost.
+    ASSERT_EQ(::mkfifo((m_dir / "out/fifo.html").c_str(), 0666), 0);
+    const FileHandle reader(::open((m_dir / "out/fifo.html").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    ASSERT_TRUE(reader.IsOpen());
+    // A private twin of /dev/null; only root may make one.
+    const bool bDevice = ::geteuid() == 0;
+    if (bDevice) {
+        ASSERT_EQ(::mknod((m_dir / "out/null.html").c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    }
+
+    for (const char* pszName : { "fifo.html", "null.html" }) {
+        if (std::string_view(pszName) == "null.html" && !bDevice)
+            continue;
+        const ProcessResult result = Export(pszName);
+        EXPECT_EQ(result.nExitCode, 0) << pszName << ": " << result.csErr;
+    }
+    std::string csRead(1 << 20, '\0');
+    const ssize_t nRead = ::read(reader.Get(), csRead.data(), csRead.size());
+    csRead.resize(nRead > 0 ? static_cast<std::size_t>(nRead) : 0);
+    EXPECT_NE(csRead.find("</html>"), std::string::npos) << "the reader got " << csRead.size() << " bytes";
+    EXPECT_TRUE(fs::is_fifo(m_dir / "out/fifo.html"));
+    if (bDevice) {
+        EXPECT_TRUE(fs::is_character_file(m_dir / "out/null.html"));
+    }
+    EXPECT_EQ(FolderNames(m_dir / "out").size(), bDevice ? 2u : 1u) << "no temporary file is left";
+
+    // Standard output into a pipe, as in "pindrel-report --html /dev/stdout DIR | less".
+    const ProcessResult piped = RunProcess({ "/bin/bash", "-c",
+        "set -o pipefail; \"$0\" --html /dev/stdout \"$1\" | cat", PINDREL_REPORT_PATH, m_dir / "src" });
+    EXPECT_EQ(piped.nExitCode, 0) << piped.csErr;
+    EXPECT_NE(piped.csOut.find("</html>\nResults"), std::string::npos) << piped.csOut;
 }

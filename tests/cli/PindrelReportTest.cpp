@@ -312,6 +312,7 @@ TEST_F(PindrelReport, CompareGivesTheExactChangesSinceASavedReport)
     const std::string csExtra = m_dir / "extra";
     const std::string csOld = m_dir.WriteFile("old.json",
         runReport({ "--by-project", "--json", csApp, csLib }, { "SOURCE_DATE_EPOCH=1796000000" }).csOut);
+    const std::string csOldTotals = m_dir.WriteFile("totals.json", runReport({ "--json", csApp }).csOut);
     // app loses main.h (3 lines, 22 code and 29 characters) and gains new.c; lib goes; extra comes.
     std::filesystem::remove(m_dir / "app/main.h");
     m_dir.WriteFile("app/new.c", "a;\n\n// x\n");
@@ -347,6 +348,13 @@ TEST_F(PindrelReport, CompareGivesTheExactChangesSinceASavedReport)
              std::string("\nnCodeChars         652  636     -16\n"),
              "\nremoved      0      -1      0      -1  " + csLib + "\n" })
         EXPECT_NE(csText.find(csLine), std::string::npos) << csLine << "\n" << csText;
+
+    // A report made without --by-project kept no lines per project: app's equal file count proves nothing.
+    const ProcessResult totals = runReport({ "--by-project", "--json", "--compare", csOldTotals, csApp });
+    EXPECT_EQ(Json::parse(totals.csOut)["compare"]["projects"][0]["status"], "files unchanged") << totals.csOut;
+    const std::string csTotalsText = runReport({ "--by-project", "--compare", csOldTotals, csApp }).csOut;
+    EXPECT_NE(csTotalsText.find("\nfiles unchanged      4       0     11       ?  " + csApp + "\n"), std::string::npos)
+        << csTotalsText;
 }
 
 TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
@@ -362,6 +370,7 @@ TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
     const Case cases[] = {
         { "missing.json", "", "No such file or directory" },
         { "folder.json", "", "Is a directory" },
+        { "fifo.json", "", "not a regular file" }, // nobody writes it: reading would wait forever
         { "empty.json", "", "not JSON" },
         { "cut.json", "{\"files\": 1,", "not JSON" },
         { "latin1.json", "{\"files\": \"\xE9\"}", "not JSON" },
@@ -375,9 +384,10 @@ TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
             "not a Pindrel report (a project without \"directory\" or \"files\")" },
     };
     m_dir.MakeDir("folder.json");
+    ASSERT_EQ(::mkfifo((m_dir / "fifo.json").c_str(), 0644), 0);
     for (const Case& c : cases) {
         const std::string csPath = m_dir / c.pszName;
-        if (std::string_view(c.pszName) != "missing.json" && std::string_view(c.pszName) != "folder.json")
+        if (!c.csContent.empty() || std::string_view(c.pszName) == "empty.json")
             m_dir.WriteFile(c.pszName, c.csContent);
         const ProcessResult result = runReport({ "--compare", csPath, m_dir / "app" });
         EXPECT_EQ(result.nExitCode, 2) << c.pszName;

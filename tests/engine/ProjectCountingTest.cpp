@@ -1,7 +1,10 @@
 #include "ProjectCounting.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <stdexcept>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -51,6 +54,30 @@ TEST(CountFileSegment, ReadsNoFurtherThanTheSizeAtOpen)
     LineCounters counters;
     CountFileSegment(file.file.Get(), file.nSize, 0, 0, counters);
     EXPECT_EQ(counters, (LineCounters { 1, 0, 1, 1, 0, 3, 3 }));
+}
+
+TEST(CountFileSegment, ReadErrorPartWayIsReportedAndKeepsTheLinesBefore)
+{
+    // /proc/self/mem reads this process's memory at the offset of its address, and fails with EIO where
+    // nothing is mapped: a page of lines followed by an unmapped page is a file whose reading fails part
+    // way. The segment starts at the lines' page, just after the LF that ends the page before.
+    const auto nPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    void* const pMap = ::mmap(nullptr, 3 * nPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pMap, MAP_FAILED);
+    char* const pPages = static_cast<char*>(pMap);
+    ASSERT_EQ(::munmap(pPages + 2 * nPage, nPage), 0);
+    pPages[nPage - 1] = '\n';
+    for (std::size_t i = 0; i < nPage; i += 8)
+        std::memcpy(pPages + nPage + i, "int ab;\n", 8);
+    const FileHandle mem(::open("/proc/self/mem", O_RDONLY | O_CLOEXEC));
+    ASSERT_TRUE(mem.IsOpen());
+
+    LineCounters counters;
+    const auto nLines = static_cast<std::int64_t>(nPage / 8);
+    const auto nAt = reinterpret_cast<std::uintptr_t>(pPages + nPage);
+    EXPECT_EQ(CountFileSegment(mem.Get(), nAt + 2 * nPage, nAt, 1, counters), EIO);
+    EXPECT_EQ(counters, (LineCounters { nLines, 0, nLines, nLines, 0, 8 * nLines, 8 * nLines }));
+    ::munmap(pPages, 2 * nPage);
 }
 
 class ProjectCountingTest : public ::testing::Test
@@ -143,6 +170,17 @@ TEST(ProjectCounting, SyntaxRulesCountALargeFileWholeWithSeveralThreads)
     projects[0].csDirectory = dir / "p";
     EXPECT_EQ(CollectAndCountProjects(projects, 2, {}, CountingRules::Syntax), expected);
     EXPECT_EQ(CountProjects(projects, 2, {}, CountingRules::Syntax), expected);
+}
+
+TEST_F(ProjectCountingTest, ProgressThatThrowsReachesTheCallerAndHangsNothing)
+{
+    // The caller's thread leaves mid-run while a worker counts the big file or waits for it: the worker
+    // must be let go, or joining it never ends.
+    std::vector<ProjectRun> projects = Projects();
+    for (ProjectRun& project : projects)
+        CollectProject(project);
+    const auto fnThrow = [](std::size_t, std::size_t) { throw std::runtime_error("progress failed"); };
+    EXPECT_THROW(static_cast<void>(CountProjects(projects, 2, fnThrow)), std::runtime_error);
 }
 
 } // namespace

@@ -51,6 +51,8 @@ const char* resultName(FileCountResult result)
         return "NotOpened";
     case FileCountResult::NotRegularFile:
         return "NotRegularFile";
+    case FileCountResult::ReadFailed:
+        return "ReadFailed";
     }
     return "?";
 }

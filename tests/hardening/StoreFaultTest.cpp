@@ -48,7 +48,8 @@ std::string iniText(const std::vector<ProfileEntry>& entries)
 
 bool isTemporaryName(const std::string& csName)
 {
-    return csName.size() == std::string(".Pindrel.ini.XXXXXX").size() && csName.rfind(".Pindrel.ini.", 0) == 0;
+    return csName.size() == std::string(".Pindrel.ini.pindrel-XXXXXX").size()
+        && csName.rfind(".Pindrel.ini.pindrel-", 0) == 0;
 }
 
 struct StoreChange

@@ -258,8 +258,8 @@ TEST(PrivateProfile, SaveClearsTemporaryFilesOfKilledSavesButNotFreshOnes)
 {
     const TempDir dir;
     const std::string csIni = dir.WriteFile("Pindrel.ini", "[Projects]\n0=old\n");
-    const std::string csStale = dir.WriteFile(".Pindrel.ini.a1B2c3", "[Projects]\n0=half");
-    const std::string csFresh = dir.WriteFile(".Pindrel.ini.Z9y8X7", "[Projects]\n0=in progress");
+    const std::string csStale = dir.WriteFile(".Pindrel.ini.pindrel-a1B2c3", "[Projects]\n0=half");
+    const std::string csFresh = dir.WriteFile(".Pindrel.ini.pindrel-Z9y8X7", "[Projects]\n0=in progress");
     const std::string csOther = dir.WriteFile(".Pindrel.ini.notes", "not ours");
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
     fs::last_write_time(csStale, old);

@@ -1,6 +1,7 @@
 #include "CListCtrlEx.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -161,6 +162,52 @@ TEST_F(CListCtrlExTest, RowsArePaintedWithTheAttributesInTurn)
         const QPoint at = m_table.viewport()->mapTo(&m_table, cell.center());
         EXPECT_EQ(image.pixelColor(at), expected[nRow % 2]) << "row " << nRow;
     }
+}
+
+// A dialog holding the list as a member and its table as a child widget: the member goes first, the
+// table with the dialog's children. A child made before the table repaints it in between.
+class ListDialog : public QWidget
+{
+public:
+    explicit ListDialog(QImage& painted)
+        : m_pPainter(new Painter(this, painted))
+        , m_pTable(new QTableWidget(this))
+    {
+        m_pTable->resize(200, 80);
+        m_pPainter->m_pTable = m_pTable;
+        m_list.Attach(m_pTable);
+        insertColumns(m_list, { { "Label", 0, 100 } });
+        m_list.InsertItem(0, "x");
+        m_list.AddAttribute(attribute(0x000000, 0xBFFFFF));
+        m_list.AddAttribute(attribute(0x000000, 0xF5FFFF));
+    }
+
+private:
+    struct Painter : QObject
+    {
+        Painter(QObject* pParent, QImage& painted)
+            : QObject(pParent)
+            , m_painted(painted)
+        {
+        }
+        ~Painter() override { m_painted = m_pTable->viewport()->grab().toImage(); }
+        QImage& m_painted;
+        QTableWidget* m_pTable = nullptr;
+    };
+    Painter* const m_pPainter;
+    QTableWidget* const m_pTable;
+    CListCtrlEx m_list;
+};
+
+TEST(CListCtrlExLifetime, TableRepaintedAfterTheListIsGoneKeepsItsColours)
+{
+    QImage painted;
+    auto pDialog = std::make_unique<ListDialog>(painted);
+    pDialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pDialog.get()));
+    pDialog.reset();
+    ASSERT_FALSE(painted.isNull());
+    EXPECT_EQ(painted.pixelColor(50, 5), QColor(255, 255, 191));
 }
 
 TEST_F(CListCtrlExTest, FullRowSelectionSelectsTheWholeRowOnAClick)
