@@ -8,7 +8,7 @@
 #include "ParallelCount.h"
 #include "ProjectFileLists.h"
 #include "ReportArguments.h"
-#include "ReportFormatters.h"
+#include "TextReport.h"
 
 namespace {
 
