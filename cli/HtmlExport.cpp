@@ -49,7 +49,8 @@ FileStatus WriteHtmlReport(const std::string& csPath, const ReportModel& model)
         page.csShareUnit = "code lines";
         for (std::size_t i = 0; i < model.projects.size(); ++i) {
             const ProjectRun& project = model.projects[i];
-            page.sections.push_back({ project.csDirectory, tableRows(model.projectRows[i]), project.counters.nCodeLines });
+            page.sections.push_back(
+                { project.csDirectory, tableRows(model.projectRows[i]), project.counters.nCodeLines });
         }
     }
     return WriteHtmlFile(csPath, table);

@@ -33,8 +33,8 @@ struct ArgumentParse
     [[nodiscard]] bool Ok() const { return csError.empty(); }
 };
 
-inline constexpr std::string_view REPORT_USAGE
-    = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] [--compare OLD.json] [--syntax] DIRECTORY...";
+inline constexpr std::string_view REPORT_USAGE = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] "
+                                                 "[--compare OLD.json] [--syntax] DIRECTORY...";
 
 // Names the environment variable that fixes the number of counting threads.
 inline constexpr const char* THREADS_VARIABLE = "PINDREL_REPORT_THREADS";

@@ -103,7 +103,8 @@ std::string percentsText(const ReportModel& model, const ReportRows& beforeRows)
         std::string csLabel = row[0];
         if (!row[COMMENT_COLUMN].empty())
             csLabel += " (" + row[COMMENT_COLUMN] + ")";
-        lines.push_back({ csLabel, percentOrDash(beforeRows[nRow][PERCENT_COLUMN]), percentOrDash(row[PERCENT_COLUMN]) });
+        lines.push_back(
+            { csLabel, percentOrDash(beforeRows[nRow][PERCENT_COLUMN]), percentOrDash(row[PERCENT_COLUMN]) });
     }
     return formatAligned(lines, { ColumnAlignment::Left, right, right });
 }

@@ -296,7 +296,8 @@ TEST_F(PindrelReport, ByProjectGivesEachProjectItsLoneFiguresAndTheTotal)
     const std::string csOdd = m_dir.MakeDir("t\tn\nr\rb\\");
     m_dir.WriteFile("t\tn\nr\rb\\/o.c", "x;\n");
     const std::string csOddTsv = runReport({ "--by-project", "--tsv", csOdd }).csOut;
-    EXPECT_EQ(csOddTsv.substr(0, csOddTsv.find('\n') + 1), m_dir.Path() + "/t\\tn\\nr\\rb\\\\\tCode & comments\t1\t\t100\t% of total lines\n");
+    EXPECT_EQ(csOddTsv.substr(0, csOddTsv.find('\n') + 1),
+        m_dir.Path() + "/t\\tn\\nr\\rb\\\\\tCode & comments\t1\t\t100\t% of total lines\n");
 }
 
 // This file counts the same under both rules; what --syntax adds is checked in every output.
@@ -335,8 +336,9 @@ TEST(PindrelReportSyntax, EveryOutputNamesTheRulesAndShowsTheDisabledLines)
 
     const std::string csSaved = dir.WriteFile("syntax.json", csSyntaxJson);
     const std::string csCompared = runReport({ "--syntax", "--compare", csSaved, csSrc }).csOut;
-    for (const std::string& csLine : { "\nnDisabledLines" + std::string(7, ' ') + "0    0" + std::string(7, ' ') + "0\n",
-             "\n# disabled lines (% of total lines)" + std::string(16, ' ') + "0    0\n" })
+    for (const std::string& csLine :
+        { "\nnDisabledLines" + std::string(7, ' ') + "0    0" + std::string(7, ' ') + "0\n",
+            "\n# disabled lines (% of total lines)" + std::string(16, ' ') + "0    0\n" })
         EXPECT_NE(csCompared.find(csLine), std::string::npos) << csLine << "\n" << csCompared;
     // A report of a version that named no rules was counted under the simple ones.
     const std::string csOld = dir.WriteFile("old.json", R"({"files": 1, "projects": [], "counters": {"nTotalLines": 2,
@@ -344,7 +346,8 @@ TEST(PindrelReportSyntax, EveryOutputNamesTheRulesAndShowsTheDisabledLines)
     const ProcessResult refused = runReport({ "--syntax", "--compare", csOld, csSrc });
     EXPECT_EQ(refused.nExitCode, 2);
     EXPECT_EQ(refused.csErr,
-        "pindrel-report: " + csOld + ": a report under the simple rules cannot be compared with one under the syntax rules\n");
+        "pindrel-report: " + csOld
+            + ": a report under the simple rules cannot be compared with one under the syntax rules\n");
     EXPECT_EQ(refused.csOut, "");
 }
 
