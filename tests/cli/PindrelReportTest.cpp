@@ -444,8 +444,11 @@ TEST(PindrelReportThreads, OneAndTwoThreadsGiveTheSameReport)
         csText += i % 3 == 0 ? "  // note\n" : i % 5 == 0 ? "\r\n" : "int v" + std::to_string(i) + " = 0;\n";
         dir.WriteFile("t" + std::to_string(i % 9) + "/s" + std::to_string(i) + (i % 2 ? ".c" : ".h"), csText);
     }
-    const ProcessResult one = runReport({ "--json", dir.Path() }, { "PINDREL_REPORT_THREADS=1" });
-    const ProcessResult two = runReport({ "--json", dir.Path() }, { "PINDREL_REPORT_THREADS=2" });
+    // One date for both: two runs may straddle a second.
+    const ProcessResult one
+        = runReport({ "--json", dir.Path() }, { "PINDREL_REPORT_THREADS=1", "SOURCE_DATE_EPOCH=1796000000" });
+    const ProcessResult two
+        = runReport({ "--json", dir.Path() }, { "PINDREL_REPORT_THREADS=2", "SOURCE_DATE_EPOCH=1796000000" });
     EXPECT_EQ(one.nExitCode, 0);
     EXPECT_EQ(two.csOut, one.csOut);
     EXPECT_NE(one.csOut.find("\"files\": 400,"), std::string::npos);
