@@ -23,6 +23,8 @@ struct ReportComparisonModel
 
 // One report as every output shows it: what was counted, under which rules, and
 // what it is compared with. Built once; each writer reads it and none changes it.
+// Whatever a report comes to show besides (what the collection left out, points
+// over time) joins as a field here, and each writer reads it in one place.
 struct ReportModel
 {
     ReportModel() = default;
