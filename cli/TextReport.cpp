@@ -171,7 +171,9 @@ std::string WriteTextReport(const ReportModel& model)
         csOut += "All projects\n";
     }
     csOut += FormatTextTable(model.rows);
-    if (model.comparison)
-        csOut += "\n" + comparisonText(model, *model.comparison);
+    if (model.comparison) {
+        csOut += '\n';
+        csOut += comparisonText(model, *model.comparison);
+    }
     return csOut;
 }
