@@ -41,9 +41,13 @@ install_missing() {
 install_missing cmake g++ make cloc time xz-utils libboost-dev qt6-base-dev
 if [[ -z ${PINDREL_BENCH_TREES:-} && ! -d $kernel ]]; then
     install_missing linux-source-6.1
-    mkdir -p "$cache"
     echo "Unpacking linux-source-6.1 into $cache ..." >&2
-    tar -xf /usr/src/linux-source-6.1.tar.xz -C "$cache"
+    # Beside, then renamed: an interrupted unpack never passes for the whole tree.
+    rm -rf "$cache/.unpacking"
+    mkdir -p "$cache/.unpacking"
+    tar -xf /usr/src/linux-source-6.1.tar.xz -C "$cache/.unpacking"
+    mv "$cache/.unpacking/linux-source-6.1" "$kernel"
+    rmdir "$cache/.unpacking"
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPINDREL_BUILD_UI=OFF -DPINDREL_BUILD_TESTS=OFF >/dev/null
@@ -115,8 +119,10 @@ load=$(cut -d' ' -f1 /proc/loadavg)
 echo "load average before start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 awk -v l="$load" 'BEGIN { exit !(l >= 0.5) }' && echo "warning: the machine is not quiet; the figures will be slow and noisy"
 
+trees=(/usr/include "$kernel")
+[[ -n ${PINDREL_BENCH_TREES:-} ]] && read -ra trees <<<"$PINDREL_BENCH_TREES"
 first=1
-for tree in ${PINDREL_BENCH_TREES:-/usr/include $kernel}; do
+for tree in "${trees[@]}"; do
     bench_tree "$tree"
     if ((first)); then
         tr '\0' '\n' <"$work/list0" >"$work/list"

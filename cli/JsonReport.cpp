@@ -140,7 +140,9 @@ std::string WriteJsonReport(const ReportModel& model)
     AppendJsonString(csOut, model.csGenerated);
     csOut += ",\n  \"rules\": ";
     AppendJsonString(csOut, CountingRulesName(model.rules));
-    csOut += ",\n  \"files\": " + std::to_string(model.nFiles) + ",\n  \"projects\": [";
+    csOut += ",\n  \"files\": " + std::to_string(model.nFiles);
+    csOut += ",\n  \"folders_unreadable\": " + std::to_string(model.unreadable.nCount);
+    csOut += ",\n  \"projects\": [";
     for (std::size_t i = 0; i < model.projects.size(); ++i) {
         csOut += i > 0 ? ",\n    " : "\n    ";
         appendProject(csOut, model, i);

@@ -24,3 +24,29 @@ std::vector<std::string> ListErrorMessages(const std::vector<ProjectRun>& projec
     }
     return messages;
 }
+
+UnreadableFolders TotalUnreadable(const std::vector<ProjectRun>& projects)
+{
+    UnreadableFolders total;
+    std::vector<std::string> taken;
+    for (const ProjectRun& project : projects) {
+        if (project.unreadable.nCount == 0 || std::find(taken.begin(), taken.end(), project.csDirectory) != taken.end())
+            continue;
+        taken.push_back(project.csDirectory);
+        if (total.nCount == 0) {
+            total.csFirst = project.unreadable.csFirst;
+            total.nFirstError = project.unreadable.nFirstError;
+        }
+        total.nCount += project.unreadable.nCount;
+    }
+    return total;
+}
+
+std::string UnreadableFoldersMessage(const UnreadableFolders& unreadable)
+{
+    if (unreadable.nCount == 0)
+        return {};
+    return "pindrel-report: " + std::to_string(unreadable.nCount) + (unreadable.nCount == 1 ? " folder" : " folders")
+        + " could not be read (not counted); the first: " + unreadable.csFirst + ": "
+        + std::strerror(unreadable.nFirstError);
+}

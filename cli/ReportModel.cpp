@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ProjectCollection.h"
+
 ReportRows BuildReportRows(const LineCounters& counters, CountingRules rules)
 {
     const Report report = BuildReport(counters);
@@ -36,6 +38,7 @@ ReportModel BuildReportModel(std::vector<ProjectRun> projects, const LineCounter
         if (settings.bByProject)
             model.projectRows.push_back(BuildReportRows(project.counters, settings.rules));
     }
+    model.unreadable = TotalUnreadable(model.projects);
     if (before) {
         ReportComparisonModel& comparison = model.comparison.emplace();
         comparison.before = std::move(*before);

@@ -39,6 +39,7 @@ struct ReportModel
     bool bByProject = false;
 
     std::size_t nFiles = 0;
+    UnreadableFolders unreadable; // the folders below the projects that could not be read
     LineCounters counters; // the total over all projects
     ReportRows rows;
 

@@ -1,9 +1,11 @@
 // pindrel-report: the counting engine's report for directories named on the command line.
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -40,14 +42,30 @@ int failUsage(const std::string& csProblem)
     return std::fwrite(csText.data(), 1, csText.size(), stdout) == csText.size() && std::fflush(stdout) == 0;
 }
 
+// The --html page's folder must exist before the count starts, not be found missing after it.
+std::optional<FileFailure> htmlFolderProblem(const std::string& csPath)
+{
+    const std::size_t nSlash = csPath.rfind('/');
+    const std::string csFolder = nSlash == std::string::npos ? "." : nSlash == 0 ? "/" : csPath.substr(0, nSlash);
+    struct stat st {};
+    const int nErrno = ::stat(csFolder.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    if (nErrno == 0)
+        return std::nullopt;
+    return FileFailure { FileFailureKind::CannotWrite, csPath, nErrno };
+}
+
 // Collects and counts every project; a terminal sees a progress bar meanwhile.
 LineCounters collectAndCount(std::vector<ProjectRun>& projects, CountingRules rules)
 {
+    std::string csWarning;
+    const unsigned nThreads = DefaultThreadCount(&csWarning);
+    if (!csWarning.empty())
+        std::fprintf(stderr, "pindrel-report: %s\n", csWarning.c_str());
     std::optional<ProgressBar> progress;
     if (::isatty(STDERR_FILENO))
         progress.emplace(stderr, 0);
     return CollectAndCountProjects(
-        projects, DefaultThreadCount(),
+        projects, nThreads,
         [&progress](std::size_t nDone, std::size_t nKnown) {
             if (progress) {
                 progress->SetTotal(nKnown);
@@ -89,6 +107,12 @@ int runReport(const ReportArguments& arguments)
         }
         before = std::move(load.report);
     }
+    if (arguments.csHtmlPath) {
+        if (const std::optional<FileFailure> failure = htmlFolderProblem(*arguments.csHtmlPath)) {
+            std::fprintf(stderr, "pindrel-report: %s\n", DescribeFileFailure(*failure).c_str());
+            return EXIT_OUTPUT_FAILED;
+        }
+    }
     std::string csError;
     const std::optional<std::time_t> time = ReportTime(csError);
     if (!time) {
@@ -102,6 +126,8 @@ int runReport(const ReportArguments& arguments)
         std::fprintf(stderr, "%s\n", csMessage.c_str());
     const ReportSettings settings { arguments.rules, arguments.bByProject, FormatIsoUtc(*time), FormatPageDate(*time) };
     const ReportModel model = BuildReportModel(std::move(projects), counters, settings, std::move(before));
+    if (const std::string csUnread = UnreadableFoldersMessage(model.unreadable); !csUnread.empty())
+        std::fprintf(stderr, "%s\n", csUnread.c_str());
     if (model.nFiles == 0) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(NO_VALID_FILES_MESSAGE.size()), NO_VALID_FILES_MESSAGE.data());
         return EXIT_NO_FILES;
@@ -129,10 +155,12 @@ int main(int argc, char** argv)
         const ArgumentParse parse = ParseReportArguments(std::vector<std::string>(argv + 1, argv + argc));
         if (!parse.Ok())
             return failUsage(parse.csError);
-        if (parse.arguments.bHelp)
-            return writeStdout(ReportHelpText()) ? 0 : EXIT_OUTPUT_FAILED;
-        if (parse.arguments.bVersion)
-            return writeStdout(ReportVersionText() + "\n") ? 0 : EXIT_OUTPUT_FAILED;
+        if (parse.arguments.bHelp || parse.arguments.bVersion) {
+            if (writeStdout(parse.arguments.bHelp ? ReportHelpText() : ReportVersionText() + "\n"))
+                return 0;
+            std::perror("pindrel-report: cannot write the text");
+            return EXIT_OUTPUT_FAILED;
+        }
         return runReport(parse.arguments);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pindrel-report: %s\n", e.what());

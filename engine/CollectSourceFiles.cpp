@@ -1,9 +1,14 @@
 #include "CollectSourceFiles.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <iterator>
 #include <limits>
+#include <sys/stat.h>
 
 #include "LineCounters.h"
+#include "OpenPath.h"
 #include "SourceNameMatch.h"
 
 namespace {
@@ -28,6 +33,130 @@ int clampedCount(std::size_t nAdded)
     return static_cast<int>(nAdded < nMax ? nAdded : nMax);
 }
 
+// Directories one walk keeps open at once: a deeper tree closes its shallowest
+// levels and reopens them when the walk climbs back to their subdirectories.
+constexpr std::size_t MAX_OPEN_LEVELS = 64;
+
+std::function<void(const std::string&)>& walkStepHook()
+{
+    static std::function<void(const std::string&)> s_fnHook;
+    return s_fnHook;
+}
+
+// A directory that vanished or became something else after its parent was
+// listed: the tree changed under the walk, nothing was left unread.
+bool isGoneError(int nError) { return nError == ENOENT || nError == ENOTDIR || nError == ELOOP; }
+
+struct PendingDirectory
+{
+    std::string csPath;
+    std::size_t nParent; // the level of its parent directory
+    std::size_t nNameStart; // where its own name starts in csPath
+};
+
+// The directories from the walk's root down to the one being listed, each opened
+// relative to the one above it and never through a link.
+class DescriptorWalk
+{
+public:
+    explicit DescriptorWalk(const std::string& csRoot)
+        : m_csRoot(csRoot)
+    {
+    }
+
+    // Opens the root, which may be a link: the user named it. Returns errno or 0.
+    int OpenRoot()
+    {
+        FileHandle root = OpenPath(m_csRoot, O_RDONLY | O_DIRECTORY);
+        struct stat st {};
+        if (!root.IsOpen() || ::fstat(root.Get(), &st) != 0)
+            return errno;
+        m_levels.push_back({ {}, st.st_dev, st.st_ino, std::move(root) });
+        m_nOpen = 1;
+        return 0;
+    }
+
+    [[nodiscard]] std::size_t Levels() const { return m_levels.size(); }
+    [[nodiscard]] int Deepest() const { return m_levels.back().dir.Get(); }
+
+    // Makes csName below level nParent the deepest level; returns errno or 0.
+    int Enter(std::size_t nParent, const std::string& csName)
+    {
+        while (m_levels.size() > nParent + 1) {
+            m_nOpen -= m_levels.back().dir.IsOpen() ? 1 : 0;
+            m_levels.pop_back();
+        }
+        m_nFirstMaybeOpen = std::min(m_nFirstMaybeOpen, m_levels.size());
+        if (!m_levels[nParent].dir.IsOpen() && !Reopen(nParent))
+            return errno;
+        FileHandle dir(
+            ::openat(m_levels[nParent].dir.Get(), csName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st {};
+        if (!dir.IsOpen() || ::fstat(dir.Get(), &st) != 0)
+            return errno;
+        m_levels.push_back({ csName, st.st_dev, st.st_ino, std::move(dir) });
+        ++m_nOpen;
+        CloseShallowest();
+        return 0;
+    }
+
+private:
+    struct Level
+    {
+        std::string csName; // in the level above; empty for the root
+        dev_t dev = 0;
+        ino_t ino = 0;
+        FileHandle dir; // closed while the walk is deeper than MAX_OPEN_LEVELS below it
+    };
+
+    void CloseShallowest()
+    {
+        for (std::size_t i = m_nFirstMaybeOpen; m_nOpen > MAX_OPEN_LEVELS && i + 1 < m_levels.size(); ++i) {
+            if (m_levels[i].dir.IsOpen()) {
+                m_levels[i].dir = FileHandle();
+                --m_nOpen;
+            }
+            m_nFirstMaybeOpen = i + 1;
+        }
+    }
+
+    // Reopens level nLevel by name from the deepest open level above it, checking
+    // that each step still leads to the directory first opened there.
+    bool Reopen(std::size_t nLevel)
+    {
+        std::size_t nFrom = nLevel;
+        while (nFrom > 0 && !m_levels[nFrom].dir.IsOpen())
+            --nFrom;
+        FileHandle dir;
+        if (m_levels[nFrom].dir.IsOpen())
+            dir = FileHandle(::fcntl(m_levels[nFrom].dir.Get(), F_DUPFD_CLOEXEC, 0));
+        else
+            dir = OpenPath(m_csRoot, O_RDONLY | O_DIRECTORY);
+        for (std::size_t i = nFrom;; ++i) {
+            struct stat st {};
+            if (!dir.IsOpen() || ::fstat(dir.Get(), &st) != 0)
+                return false;
+            if (st.st_dev != m_levels[i].dev || st.st_ino != m_levels[i].ino) {
+                errno = ENOENT; // another directory took the name
+                return false;
+            }
+            if (i == nLevel)
+                break;
+            dir = FileHandle(
+                ::openat(dir.Get(), m_levels[i + 1].csName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        }
+        m_levels[nLevel].dir = std::move(dir);
+        ++m_nOpen;
+        m_nFirstMaybeOpen = std::min(m_nFirstMaybeOpen, nLevel);
+        return true;
+    }
+
+    const std::string& m_csRoot;
+    std::vector<Level> m_levels;
+    std::size_t m_nOpen = 0;
+    std::size_t m_nFirstMaybeOpen = 0; // levels above this one are all closed
+};
+
 } // namespace
 
 std::string JoinPath(const std::string& csDir, const std::string& csName)
@@ -41,30 +170,52 @@ std::string JoinPath(const std::string& csDir, const std::string& csName)
 }
 
 int WalkSourceTree(const std::string& csRoot,
-    const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit)
+    const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit,
+    UnreadableFolders* pUnreadable)
 {
-    int nRootError = 0;
+    DescriptorWalk walk(csRoot);
+    int nRootError = walk.OpenRoot();
+    std::vector<DirectoryEntry> entries;
+    if (nRootError == 0)
+        entries = ListOpenDirectory(walk.Deepest(), &nRootError);
     // An explicit stack instead of recursion: nesting depth is only bounded by the disk.
-    std::vector<std::string> pending { csRoot };
-    std::vector<std::string> subdirectories;
-    bool bRoot = true;
-    while (!pending.empty()) {
-        const std::string csCurrent = std::move(pending.back());
-        pending.pop_back();
-        const std::vector<DirectoryEntry> entries = ListDirectory(csCurrent, bRoot ? &nRootError : nullptr);
-        bRoot = false;
+    std::vector<PendingDirectory> pending;
+    std::string csCurrent = csRoot;
+    for (;;) {
         fnVisit(csCurrent, entries);
-        subdirectories.clear();
-        for (const DirectoryEntry& entry : entries) {
-            if (entry.bDirectory)
-                subdirectories.push_back(JoinPath(csCurrent, entry.csName));
-        }
+        if (const auto& fnHook = walkStepHook())
+            fnHook(csCurrent);
+        const std::size_t nLevel = walk.Levels() > 0 ? walk.Levels() - 1 : 0;
         // Reverse onto the stack, so the first subdirectory is visited first.
-        for (auto it = subdirectories.rbegin(); it != subdirectories.rend(); ++it)
-            pending.push_back(std::move(*it));
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            if (it->bDirectory && walk.Levels() > 0)
+                pending.push_back({ JoinPath(csCurrent, it->csName), nLevel, csCurrent.size() + 1 });
+        }
+        entries.clear();
+        bool bOpened = false;
+        while (!bOpened && !pending.empty()) {
+            PendingDirectory next = std::move(pending.back());
+            pending.pop_back();
+            int nError = walk.Enter(next.nParent, next.csPath.substr(next.nNameStart));
+            if (nError == 0)
+                entries = ListOpenDirectory(walk.Deepest(), &nError);
+            if (nError != 0 && pUnreadable != nullptr && !isGoneError(nError)) {
+                if (pUnreadable->nCount++ == 0) {
+                    pUnreadable->csFirst = next.csPath;
+                    pUnreadable->nFirstError = nError;
+                }
+            }
+            if (walk.Levels() == next.nParent + 2) { // entered, even if listing then failed
+                csCurrent = std::move(next.csPath);
+                bOpened = true;
+            }
+        }
+        if (!bOpened)
+            return nRootError;
     }
-    return nRootError;
 }
+
+void SetWalkStepHook(std::function<void(const std::string& csDir)> fnHook) { walkStepHook() = std::move(fnHook); }
 
 std::size_t CollectMatchingPaths(const std::string& csDir, std::string_view csExt, FileList& list)
 {
@@ -83,15 +234,18 @@ void CollectProject(ProjectRun& project)
     // One walk for both patterns: listing the tree twice costs as much as the second pattern's files.
     FileList sources;
     project.files.clear();
-    project.nListError =
-        WalkSourceTree(project.csDirectory, [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
+    project.unreadable = {};
+    project.nListError = WalkSourceTree(
+        project.csDirectory,
+        [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
             for (const DirectoryEntry& entry : entries) {
                 if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[0]))
                     project.files.push_back(JoinPath(csCurrent, entry.csName));
                 else if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[1]))
                     sources.push_back(JoinPath(csCurrent, entry.csName));
             }
-        });
+        },
+        &project.unreadable);
     project.files.insert(
         project.files.end(), std::make_move_iterator(sources.begin()), std::make_move_iterator(sources.end()));
 }
@@ -111,7 +265,8 @@ int CollectProjectSourceFiles(int nProject, const std::string& csDir, bool bRese
     FileList* const pSlot = slotOf(nProject);
     if (pSlot == nullptr)
         return 0;
-    ProjectRun project { csDir, {}, {}, 0 };
+    ProjectRun project;
+    project.csDirectory = csDir;
     CollectProject(project);
     pSlot->insert(pSlot->end(), std::make_move_iterator(project.files.begin()),
         std::make_move_iterator(project.files.end()));

@@ -24,10 +24,20 @@ inline constexpr std::array<std::string_view, 2> PROJECT_PATTERNS { "h*", "c*" }
 // Visits csRoot and every real directory below it, depth first: a directory
 // before its subdirectories, siblings in name order. fnVisit gets each
 // directory's path (csRoot verbatim, names joined with '/') and its entries.
-// Returns errno when csRoot itself cannot be listed, else 0; a deeper directory
-// that cannot be listed is visited with no entries.
+// Each directory is opened relative to its parent's descriptor and never through
+// a link, so a folder swapped for a link while the walk runs is not entered, and
+// the walk never leaves the tree it entered. Returns errno when csRoot itself
+// cannot be listed, else 0; a deeper directory that cannot be opened or listed
+// is counted in pUnreadable (when given) and visited with the entries it gave.
+// One that is gone or no longer a directory when reached is skipped silently.
 int WalkSourceTree(const std::string& csRoot,
-    const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit);
+    const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit,
+    UnreadableFolders* pUnreadable = nullptr);
+
+// Test seam: called on the walking thread after each directory was visited, so a
+// test can change the tree at a chosen point of a walk. Not thread-safe: set it
+// between runs; an empty function removes it.
+void SetWalkStepHook(std::function<void(const std::string& csDir)> fnHook);
 
 // Appends to list every path below csDir whose name matches "*." + csExt: a
 // directory's own matches (name order) before those of its subdirectories,
@@ -38,7 +48,8 @@ std::size_t CollectMatchingPaths(const std::string& csDir, std::string_view csEx
 
 // Fills project.files with every "h*" match below project.csDirectory, then
 // every "c*" match, each pattern in the order CollectMatchingPaths gives, in a
-// single walk of the tree. Sets project.nListError as WalkSourceTree reports it.
+// single walk of the tree. Sets project.nListError and project.unreadable as
+// WalkSourceTree reports them.
 void CollectProject(ProjectRun& project);
 
 // Appends the matching paths below csDir to slot nProject of ProjectFileLists and

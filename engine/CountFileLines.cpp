@@ -55,16 +55,40 @@ std::uint64_t lineStartFrom(int fd, std::uint64_t nSize, std::uint64_t nPos, cha
     return nSize;
 }
 
+// Whether csPath (a link followed) is a regular file, without opening it; else
+// sets result to why it is not counted.
+bool pathIsRegularFile(const std::string& csPath, FileCountResult& result)
+{
+    struct stat st {};
+    int nStat = ::stat(csPath.c_str(), &st);
+    if (nStat != 0 && errno == ENAMETOOLONG) {
+        const FileHandle place = OpenPath(csPath, O_PATH);
+        nStat = place.IsOpen() ? ::fstat(place.Get(), &st) : -1;
+    }
+    if (nStat != 0) {
+        result = FileCountResult::NotOpened;
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result = FileCountResult::NotRegularFile;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 CountableFile OpenCountableFile(const std::string& csPath)
 {
     CountableFile countable;
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    // Look before opening: opening a device can act on it (a watchdog starts its countdown).
+    struct stat st {};
+    if (!pathIsRegularFile(csPath, countable.result))
+        return countable;
+    // O_NONBLOCK: a FIFO swapped in since the look must not wait for a writer.
     countable.file = OpenPath(csPath, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (!countable.file.IsOpen())
         return countable;
-    struct stat st {};
     if (::fstat(countable.file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         countable.file = FileHandle();
         countable.result = FileCountResult::NotRegularFile;

@@ -7,8 +7,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
-
-#include "OpenPath.h"
+#include <unistd.h>
 
 namespace {
 
@@ -27,30 +26,33 @@ bool isRealDirectory(int dirFd, const dirent& entry)
 
 } // namespace
 
-std::vector<DirectoryEntry> ListDirectory(const std::string& csDir, int* pnError)
+std::vector<DirectoryEntry> ListOpenDirectory(int dirFd, int* pnError)
 {
     std::vector<DirectoryEntry> entries;
-    if (pnError != nullptr)
-        *pnError = 0;
-    FileHandle dirFile = OpenPath(csDir, O_RDONLY | O_DIRECTORY);
-    if (!dirFile.IsOpen()) {
-        if (pnError != nullptr)
-            *pnError = errno;
-        return entries;
-    }
-    std::unique_ptr<DIR, DirCloser> pDir(::fdopendir(dirFile.Get()));
+    int nError = 0;
+    // The stream takes a copy, so the caller keeps its descriptor to open entries by.
+    const int streamFd = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    std::unique_ptr<DIR, DirCloser> pDir(streamFd >= 0 ? ::fdopendir(streamFd) : nullptr);
     if (!pDir) {
-        if (pnError != nullptr)
-            *pnError = errno;
-        return entries;
+        nError = errno;
+        if (streamFd >= 0)
+            ::close(streamFd);
+    } else {
+        const int listFd = ::dirfd(pDir.get());
+        for (;;) {
+            errno = 0;
+            const dirent* pEntry = ::readdir(pDir.get());
+            if (pEntry == nullptr) {
+                nError = errno;
+                break;
+            }
+            if (std::strcmp(pEntry->d_name, ".") == 0 || std::strcmp(pEntry->d_name, "..") == 0)
+                continue;
+            entries.push_back({ pEntry->d_name, isRealDirectory(listFd, *pEntry) });
+        }
     }
-    dirFile.Release(); // now owned by the DIR stream
-    const int dirFd = ::dirfd(pDir.get());
-    while (const dirent* pEntry = ::readdir(pDir.get())) {
-        if (std::strcmp(pEntry->d_name, ".") == 0 || std::strcmp(pEntry->d_name, "..") == 0)
-            continue;
-        entries.push_back({ pEntry->d_name, isRealDirectory(dirFd, *pEntry) });
-    }
+    if (pnError != nullptr)
+        *pnError = nError;
     std::sort(entries.begin(), entries.end(),
         [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.csName < b.csName; });
     return entries;

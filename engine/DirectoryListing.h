@@ -9,7 +9,8 @@ struct DirectoryEntry
     bool bDirectory = false; // a real directory, not a link to one
 };
 
-// Lists a directory's entries other than "." and "..", sorted by name (byte
-// order) so that every run visits them alike. Empty when it cannot be read;
-// then pnError, when given, receives errno (else 0).
-[[nodiscard]] std::vector<DirectoryEntry> ListDirectory(const std::string& csDir, int* pnError = nullptr);
+// Lists the entries other than "." and ".." of the directory open as dirFd (left
+// open), sorted by name (byte order) so that every run visits them alike. When
+// it cannot be read to its end, pnError, when given, receives errno (else 0) and
+// the entries read before the failure are returned.
+[[nodiscard]] std::vector<DirectoryEntry> ListOpenDirectory(int dirFd, int* pnError = nullptr);

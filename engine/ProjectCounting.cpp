@@ -311,6 +311,7 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
         const std::vector<std::jthread> workers = startWorkers(run, nWanted);
         try {
             for (std::size_t i = 0; i < projects.size(); ++i) {
+                projects[i].unreadable = {};
                 projects[i].nListError = WalkSourceTree(projects[i].csDirectory,
                     [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
                         for (const DirectoryEntry& entry : entries) {
@@ -325,7 +326,8 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
                         run.Publish(false);
                         if (fnProgress)
                             fnProgress(std::min(run.Taken(), run.Published()), run.Published());
-                    });
+                    },
+                    &projects[i].unreadable);
             }
         } catch (...) {
             run.Publish(true);

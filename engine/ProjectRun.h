@@ -1,7 +1,16 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include "LineCounters.h"
 #include "ProjectFileLists.h"
+// The folders below a project that could not be opened or listed: their files
+// are missing from the sums.
+struct UnreadableFolders
+{
+    std::size_t nCount = 0;
+    std::string csFirst; // the first met, as its path was collected
+    int nFirstError = 0; // and its errno
+};
 // One project of a run: its directory, the files collected below it and their sums.
 struct ProjectRun
 {
@@ -9,4 +18,5 @@ struct ProjectRun
     FileList files;             // the "h*" matches, then the "c*" matches
     LineCounters counters;      // this project's own sums, filled by counting
     int nListError = 0;         // errno when csDirectory itself could not be listed, else 0
+    UnreadableFolders unreadable; // the folders below csDirectory that could not be read
 };

@@ -112,7 +112,7 @@ bool copyOwnerAndMode(int nFd, const std::string& csTarget)
         return ::fchmod(nFd, newFileMode()) == 0;
     // Only root may give a file away; anyone else keeps the saved file as their own, which is no reason to fail.
     if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
-        static_cast<void>(::fchown(nFd, st.st_uid, st.st_gid));
+        [[maybe_unused]] const int nChown = ::fchown(nFd, st.st_uid, st.st_gid);
     return ::fchmod(nFd, st.st_mode & 07777) == 0;
 }
 

@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev
     qt6-translations-l10n
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool x11-utils imagemagick tmux
     fonts-dejavu-core desktop-file-utils
     nlohmann-json3-dev tidy
     dpkg-dev file
@@ -17,7 +17,7 @@ if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *bench* ]]; then
-    packages+=(cloc hyperfine qt6-base-dev libboost-dev)
+    packages+=(cloc qt6-base-dev libboost-dev)
 fi
 
 missing=()
@@ -30,6 +30,12 @@ done
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
+    if ! command -v sudo >/dev/null; then
+        echo "setup.sh: these packages are missing, and without root or sudo it cannot install them." >&2
+        echo "setup.sh: run this as root, then run setup.sh again:" >&2
+        echo "apt-get install -y --no-install-recommends ${missing[*]}" >&2
+        exit 1
+    fi
     sudo=(sudo)
 fi
 echo "Installing: ${missing[*]}" >&2

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <sched.h>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -99,7 +100,9 @@ TEST(FormatTextTable, AlignsEveryColumnUnderItsHeading)
 
 TEST(DefaultThreadCount, TakesOneTo256AndFallsBackToOnePerCore)
 {
-    const unsigned nPerCore = std::max(1u, std::thread::hardware_concurrency());
+    cpu_set_t allowed;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    const auto nPerCore = static_cast<unsigned>(CPU_COUNT(&allowed));
     const std::pair<const char*, unsigned> cases[] = {
         { "1", 1 }, { "3", 3 }, { "256", 256 }, { "0", nPerCore }, { "257", nPerCore }, { "x", nPerCore },
         { "", nPerCore }, { "2x", nPerCore }, { "-1", nPerCore },
@@ -108,8 +111,23 @@ TEST(DefaultThreadCount, TakesOneTo256AndFallsBackToOnePerCore)
         ASSERT_EQ(::setenv(THREADS_VARIABLE, pszValue, 1), 0);
         EXPECT_EQ(DefaultThreadCount(), nExpected) << '"' << pszValue << '"';
     }
+    std::string csWarning;
+    (void)DefaultThreadCount(&csWarning);
+    EXPECT_EQ(csWarning, "PINDREL_REPORT_THREADS=-1 is not a number from 1 to 256; counting with one thread per core");
     ::unsetenv(THREADS_VARIABLE);
     EXPECT_EQ(DefaultThreadCount(), nPerCore);
+
+    // Pinned to one core (as taskset or a container does), one thread.
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    int nCpu = 0;
+    while (!CPU_ISSET(nCpu, &allowed))
+        ++nCpu;
+    CPU_SET(nCpu, &one);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    const unsigned nPinned = DefaultThreadCount();
+    ::sched_setaffinity(0, sizeof allowed, &allowed);
+    EXPECT_EQ(nPinned, 1u);
 }
 
 } // namespace

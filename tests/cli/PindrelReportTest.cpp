@@ -203,6 +203,8 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
         { { "--tsv", "--json", csApp }, 2, "pindrel-report: --tsv and --json cannot be combined\nusage:" },
         { std::vector<std::string>(501, csApp), 2, "pindrel-report: too many directories (501)" },
         { { "--html", m_dir / "no/such/folder/out.html", csApp }, 3, "pindrel-report: cannot write \"" },
+        { { "--html", m_dir / "no/out.html", csNone }, 3, // refused before counting: no word about csNone
+            "pindrel-report: cannot write \"" + m_dir / "no/out.html" + "\": No such file or directory\n" },
     };
     for (const Case& c : cases) {
         const ProcessResult result = runReport(c.args);
@@ -213,6 +215,10 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
     const ProcessResult full = RunProcess({ "/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", PINDREL_REPORT_PATH, csApp });
     EXPECT_EQ(full.nExitCode, 3);
     EXPECT_EQ(full.csErr, "pindrel-report: cannot write the report: No space left on device\n");
+    const ProcessResult helpFull
+        = RunProcess({ "/bin/sh", "-c", "exec \"$0\" --help >/dev/full", PINDREL_REPORT_PATH });
+    EXPECT_EQ(helpFull.nExitCode, 3);
+    EXPECT_EQ(helpFull.csErr, "pindrel-report: cannot write the text: No space left on device\n");
     EXPECT_EQ(RunProcess({ PINDREL_REPORT_PATH, "--version" }).csOut, "pindrel-report 1.4 (build 24)\n");
     const ProcessResult help = RunProcess({ PINDREL_REPORT_PATH, "--help" });
     EXPECT_EQ(help.nExitCode, 0);
@@ -225,20 +231,27 @@ TEST_F(PindrelReport, UnlistableDirectoryIsNamedOnceAndTheOthersAreCounted)
 {
     const std::string csClosed = m_dir.MakeDir("closed");
     m_dir.WriteFile("closed/hidden.c", "x;\n");
-    const std::string csLocked = m_dir.MakeDir("lib/locked"); // deeper down: silent, as before
+    const std::string csLocked = m_dir.MakeDir("lib/locked"); // deeper down: one line for all of them
     m_dir.WriteFile("lib/locked/hidden.c", "x;\n");
     ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(csClosed.c_str(), 0), 0);
-    ASSERT_EQ(::chmod(csLocked.c_str(), 0), 0);
+    const std::string csLocked2 = m_dir.MakeDir("lib/z/locked");
+    for (const std::string& csDir : { csClosed, csLocked, csLocked2 })
+        ASSERT_EQ(::chmod(csDir.c_str(), 0), 0);
     std::vector<std::string> args { PINDREL_REPORT_PATH, "--tsv", m_dir / "app", csClosed, m_dir / "lib", csClosed };
     if (::geteuid() == 0)
         args.insert(args.begin(), { "/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups" });
     const ProcessResult result = RunProcess(args);
-    ::chmod(csClosed.c_str(), 0700);
-    ::chmod(csLocked.c_str(), 0700);
+    args[args.size() - 5] = "--json";
+    const ProcessResult json = RunProcess(args);
+    for (const std::string& csDir : { csClosed, csLocked, csLocked2 })
+        ::chmod(csDir.c_str(), 0700);
     EXPECT_EQ(result.nExitCode, 0);
-    EXPECT_EQ(result.csErr, "pindrel-report: " + csClosed + ": Permission denied\n");
+    EXPECT_EQ(result.csErr,
+        "pindrel-report: " + csClosed
+            + ": Permission denied\npindrel-report: 2 folders could not be read (not counted); the first: " + csLocked
+            + ": Permission denied\n");
     EXPECT_EQ(result.csOut, APP_AND_LIB_TSV);
+    EXPECT_NE(json.csOut.find("\n  \"folders_unreadable\": 2,\n"), std::string::npos) << json.csOut;
 }
 
 TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
@@ -444,7 +457,7 @@ TEST(PindrelReportThreads, OneAndTwoThreadsGiveTheSameReport)
         csText += i % 3 == 0 ? "  // note\n" : i % 5 == 0 ? "\r\n" : "int v" + std::to_string(i) + " = 0;\n";
         dir.WriteFile("t" + std::to_string(i % 9) + "/s" + std::to_string(i) + (i % 2 ? ".c" : ".h"), csText);
     }
-    // One date for both: two runs may straddle a second.
+    // One date for both: runs that straddle a second would differ in "generated" alone.
     const ProcessResult one
         = runReport({ "--json", dir.Path() }, { "PINDREL_REPORT_THREADS=1", "SOURCE_DATE_EPOCH=1796000000" });
     const ProcessResult two

@@ -1,5 +1,6 @@
 #include "CollectSourceFiles.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,6 +152,45 @@ TEST_F(CollectSourceFilesTest, LinkCyclesAndFifosEndPromptly)
     ASSERT_EQ(::mkfifo((m_dir / "pipe.c").c_str(), 0600), 0);
     EXPECT_EQ(collectProject(0, m_dir.Path()), 3);
     EXPECT_EQ(ProjectFileLists[0], (FileList { m_dir / "loop.h", m_dir / "sub/a.h", m_dir / "pipe.c" }));
+}
+
+// Deeper than the walk keeps open at once: the closed shallow levels are reopened
+// when the walk climbs back to their later subdirectories, in the same order.
+TEST_F(CollectSourceFilesTest, WalkClimbsBackThroughLevelsItHadToClose)
+{
+    constexpr int LEVELS = 300;
+    std::string csLevel;
+    FileList wanted;
+    for (int i = 0; i < LEVELS; ++i) {
+        wanted.push_back(m_dir.WriteFile(csLevel + "f.c", ""));
+        csLevel += "d/";
+    }
+    for (const char* pszLevel : { "d/d/d/e/e.c", "e/e.c" })
+        wanted.push_back(m_dir.WriteFile(pszLevel, ""));
+    FileList list;
+    EXPECT_EQ(CollectMatchingPaths(m_dir.Path(), "c*", list), wanted.size());
+    EXPECT_EQ(list, wanted);
+}
+
+// The test hook swaps sub/ for a link to another tree after the root was listed:
+// the walk must not follow it there.
+TEST_F(CollectSourceFilesTest, FolderSwappedForALinkMidWalkIsNotEntered)
+{
+    const TempDir other;
+    for (const char* pszName : { "x.c", "y.c", "deeper/z.c" })
+        other.WriteFile(pszName, "");
+    m_dir.WriteFile("a.c", "");
+    m_dir.WriteFile("sub/b.c", "");
+    SetWalkStepHook([&](const std::string& csDir) {
+        if (csDir == m_dir.Path()) {
+            std::filesystem::rename(m_dir / "sub", m_dir / "sub.old");
+            std::filesystem::create_directory_symlink(other.Path(), m_dir / "sub");
+        }
+    });
+    FileList list;
+    CollectMatchingPaths(m_dir.Path(), "c*", list);
+    SetWalkStepHook({});
+    EXPECT_EQ(list, (FileList { m_dir / "a.c" }));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <future>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -53,11 +54,18 @@ TEST(CountFile, LeavesCountersAloneForWhatIsNoRegularFile)
         { "loop.h", FileCountResult::NotOpened },
         { "missing.h", FileCountResult::NotOpened },
     };
+    // Not even opened: opening a device can act on it.
+    const int nWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(nWatch, dir.Path().c_str(), IN_OPEN), 0);
     for (const auto& [pszName, expected] : cases) {
         LineCounters counters = PREVIOUS;
         EXPECT_EQ(countWithin(dir / pszName, counters), expected) << pszName;
         EXPECT_EQ(counters, PREVIOUS) << pszName;
     }
+    alignas(inotify_event) char acEvents[4096];
+    const ssize_t nEvents = ::read(nWatch, acEvents, sizeof acEvents);
+    EXPECT_LT(nEvents, 0) << "opened: " << reinterpret_cast<const inotify_event*>(acEvents)->name;
+    ::close(nWatch);
 }
 
 TEST(CountFile, FileLargerThanOneReadCountsLikeOneBlock)

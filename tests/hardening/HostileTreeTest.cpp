@@ -2,6 +2,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <string>
@@ -97,7 +98,7 @@ TEST(HostileTree, SpecialFilesNamedLikeSourcesAreCollectedButNeverRead)
         { "ping.c", { FileCountResult::NotOpened } },
         { "pong.c", { FileCountResult::NotOpened } },
         { "dangling.c", { FileCountResult::NotOpened } },
-        { "sock.c", { FileCountResult::NotOpened } },
+        { "sock.c", { FileCountResult::NotRegularFile } },
         { "tty.c", { FileCountResult::NotOpened, FileCountResult::NotRegularFile } },
         { "pipe.c", { FileCountResult::NotRegularFile } },
         { "busy.c", { FileCountResult::NotRegularFile } },
@@ -254,7 +255,7 @@ TEST(HostileTree, FileGrowingOrShrinkingWhileCountedEndsConsistently)
     bStop = false;
     std::thread cutter([&] {
         while (!bStop) {
-            ::truncate(csPath.c_str(), 0);
+            [[maybe_unused]] const int nCut = ::truncate(csPath.c_str(), 0);
             dir.WriteFile("growing.c", csFull);
         }
     });
@@ -325,6 +326,48 @@ TEST(HostileTree, PathsLongerThanPathMaxAreCollectedAndCounted)
     for (const std::string& csFile : list)
         EXPECT_EQ(CountFile(csFile, tail), FileCountResult::Counted);
     EXPECT_EQ(tail.nTotalLines, LEVELS + 1 - static_cast<std::int64_t>(nStart));
+}
+
+// An ancestor of a path past PATH_MAX renamed and rebuilt while the walk is below it:
+// the walk stays in the tree it entered, and does not splice folders of the new tree
+// into its listing of the old one.
+TEST(HostileTree, AncestorOfALongPathRenamedMidWalkIsNotMixedIn)
+{
+    const Watchdog watchdog(60);
+    const TempDir dir;
+    const std::string csRoot = dir.MakeDir("long");
+    const TreeRemover remover(csRoot);
+    const TreeRemover moved(dir / "moved");
+    // top/ then 20 levels of 250-byte names, with p/deep/ and q/ at the bottom.
+    const auto build = [&](const char* pszFile) {
+        std::string csPath = csRoot + "/top";
+        int dirFd = ::open(csRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        bool bOk = ::mkdirat(dirFd, "top", 0755) == 0;
+        for (int nLevel = 0; nLevel <= 20 && bOk; ++nLevel) {
+            const std::string csName = nLevel == 0 ? "top" : std::string(250, static_cast<char>('a' + nLevel));
+            bOk = (nLevel == 0 || ::mkdirat(dirFd, csName.c_str(), 0755) == 0);
+            const int nextFd = ::openat(dirFd, csName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(dirFd);
+            dirFd = nextFd;
+            csPath += nLevel == 0 ? "" : "/" + csName;
+        }
+        bOk = bOk && ::mkdirat(dirFd, "p", 0755) == 0 && ::mkdirat(dirFd, "p/deep", 0755) == 0
+            && ::mkdirat(dirFd, "q", 0755) == 0 && WriteFileAt(dirFd, std::string("q/") + pszFile, "x;\n");
+        ::close(dirFd);
+        return bOk ? csPath : std::string();
+    };
+    const std::string csDeep = build("old.c");
+    ASSERT_GT(csDeep.size(), 4096u);
+    SetWalkStepHook([&](const std::string& csDir) {
+        if (csDir == csDeep + "/p/deep") {
+            std::filesystem::rename(csRoot + "/top", dir / "moved");
+            build("new.c");
+        }
+    });
+    FileList list;
+    CollectMatchingPaths(csRoot, "c*", list);
+    SetWalkStepHook({});
+    EXPECT_EQ(list, (FileList { csDeep + "/q/old.c" }));
 }
 
 // Names are bytes: control characters, newlines, 0xFF, blanks and wildcard characters

@@ -125,6 +125,8 @@ pindrel-report --json --co|--compare
 pindrel-report s|src srv
 pindrel-report --html s|sample.c src srv
 pindrel-report --compare sa|sample.c
+pindrel-report --html=s|sample.c src srv
+pindrel-report --compare=sa|sample.c
 pindrel-report -- -|
 pindrel-report --tsv src |src srv
 ROWS
