@@ -47,20 +47,27 @@ bool sameNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+// A line ends at LF, at CRs followed by LF, or at a CR followed by anything else.
 std::vector<RefLine> splitLines(std::string_view csBody)
 {
     std::vector<RefLine> lines;
     while (!csBody.empty()) {
-        const std::size_t nLf = csBody.find('\n');
+        std::size_t nContent = 0;
+        while (nContent < csBody.size() && csBody[nContent] != '\r' && csBody[nContent] != '\n')
+            ++nContent;
+        std::size_t nEnd = nContent;
+        if (nEnd < csBody.size() && csBody[nEnd] == '\n') {
+            ++nEnd;
+        } else if (nEnd < csBody.size()) {
+            std::size_t nCrs = nEnd;
+            while (nCrs < csBody.size() && csBody[nCrs] == '\r')
+                ++nCrs;
+            nEnd = nCrs < csBody.size() && csBody[nCrs] == '\n' ? nCrs + 1 : nEnd + 1;
+        }
         RefLine line;
-        line.csRaw = csBody.substr(0, nLf == std::string_view::npos ? csBody.size() : nLf + 1);
-        csBody.remove_prefix(line.csRaw.size());
-        std::string_view csContent = line.csRaw;
-        if (!csContent.empty() && csContent.back() == '\n')
-            csContent.remove_suffix(1);
-        if (!csContent.empty() && csContent.back() == '\r')
-            csContent.remove_suffix(1);
-        const std::string_view csText = trimmed(csContent);
+        line.csRaw = csBody.substr(0, nEnd);
+        csBody.remove_prefix(nEnd);
+        const std::string_view csText = trimmed(line.csRaw.substr(0, nContent));
         if (!csText.empty() && csText.front() == '[' && csText.find(']') != std::string_view::npos) {
             line.bHeader = true;
             line.csName = trimmed(csText.substr(1, csText.find(']') - 1));
@@ -73,8 +80,9 @@ std::vector<RefLine> splitLines(std::string_view csBody)
     return lines;
 }
 
-// A section of that name owns its header and its lines up to its last entry; comments
-// and blank lines after that entry introduce what follows and belong to no section.
+// A section of that name owns its header and its entries; every other line, comments and
+// hand-written lines between its entries too, stays as it stands. Removed whole, it owns
+// every line up to its last entry; comments and blank lines after that introduce what follows.
 struct SplitText
 {
     std::string csOutside; // every byte the sections named SECTION do not own
@@ -83,7 +91,7 @@ struct SplitText
     std::size_t nSectionEntries = 0;
 };
 
-SplitText splitAtSection(std::string_view csText)
+SplitText splitAtSection(std::string_view csText, bool bWhole)
 {
     SplitText split;
     if (csText.substr(0, BOM.size()) == BOM) {
@@ -97,11 +105,12 @@ SplitText splitAtSection(std::string_view csText)
             continue;
         ++split.nSections;
         std::size_t nLast = i;
+        owned[i] = true;
         for (std::size_t k = i + 1; k < lines.size() && !lines[k].bHeader; ++k) {
-            if (lines[k].bEntry)
-                nLast = k;
+            owned[k] = lines[k].bEntry;
+            nLast = lines[k].bEntry ? k : nLast;
         }
-        for (std::size_t k = i; k <= nLast; ++k)
+        for (std::size_t k = i; bWhole && k <= nLast; ++k)
             owned[k] = true;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -150,12 +159,13 @@ bool refStorableKey(std::string_view cs)
 // a file whose last line had no line end first ends that line.
 std::string checkOutside(std::string_view csOld, std::string_view csNew, bool bAdded)
 {
-    const SplitText oldSplit = splitAtSection(csOld);
-    const SplitText newSplit = splitAtSection(csNew);
+    const SplitText oldSplit = splitAtSection(csOld, !bAdded);
+    const SplitText newSplit = splitAtSection(csNew, !bAdded);
     if (newSplit.csOutside == oldSplit.csOutside)
         return {};
     if (bAdded && oldSplit.nSections == 0
-        && (newSplit.csOutside == oldSplit.csOutside + "\n" || newSplit.csOutside == oldSplit.csOutside + "\r\n"))
+        && (newSplit.csOutside == oldSplit.csOutside + "\n" || newSplit.csOutside == oldSplit.csOutside + "\r\n"
+            || newSplit.csOutside == oldSplit.csOutside + "\r"))
         return {};
     return "bytes outside the section changed";
 }
@@ -192,7 +202,7 @@ std::vector<ProfileEntry> entriesAfterSet(std::string_view csOld, const ProfileE
 
 std::string checkSectionShape(std::string_view csNew, std::size_t nEntries)
 {
-    const SplitText split = splitAtSection(csNew);
+    const SplitText split = splitAtSection(csNew, false);
     const std::size_t nWantSections = nEntries == 0 ? 0 : 1;
     if (split.nSections != nWantSections)
         return "the new text holds " + std::to_string(split.nSections) + " sections, not "

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "AtomicFile.h"
+#include "NumberText.h"
 
 namespace {
 
@@ -88,13 +89,6 @@ constexpr const char* BAR_COLOR = "#0072b2";
 // A circle of circumference 100 lets dash lengths be percentages.
 constexpr const char* RING_RADIUS = "15.91549";
 
-std::string formatNumber(const char* pszFormat, double dValue)
-{
-    char acText[32];
-    std::snprintf(acText, sizeof acText, pszFormat, dValue);
-    return acText;
-}
-
 double percentOf(std::int64_t nPart, std::int64_t nWhole)
 {
     return nWhole <= 0 ? 0.0 : 100.0 * static_cast<double>(nPart) / static_cast<double>(nWhole);
@@ -102,7 +96,7 @@ double percentOf(std::int64_t nPart, std::int64_t nWhole)
 
 std::string shareText(std::int64_t nPart, std::int64_t nWhole)
 {
-    return formatNumber("%.1f", percentOf(nPart, nWhole)) + " %";
+    return FixedDecimalText(percentOf(nPart, nWhole), 1) + " %";
 }
 
 void appendTable(std::string& out, const HtmlTable& table, const std::vector<std::vector<std::string>>& rows)
@@ -185,8 +179,8 @@ void appendRing(std::string& out, const std::vector<HtmlSlice>& slices, std::int
         if (slices[i].nCount > 0) {
             out += "<circle cx=\"21\" cy=\"21\" r=\"" + std::string(RING_RADIUS) + "\" fill=\"none\" stroke=\""
                 + SLICE_COLORS[i % SLICE_COLORS.size()] + "\" stroke-width=\"6\" stroke-dasharray=\""
-                + formatNumber("%.3f", dPercent) + " " + formatNumber("%.3f", 100.0 - dPercent)
-                + "\" stroke-dashoffset=\"" + formatNumber("%.3f", 25.0 - dStart) + "\"/>\n";
+                + FixedDecimalText(dPercent, 3) + " " + FixedDecimalText(100.0 - dPercent, 3)
+                + "\" stroke-dashoffset=\"" + FixedDecimalText(25.0 - dStart, 3) + "\"/>\n";
         }
         dStart += dPercent;
     }
@@ -230,7 +224,7 @@ void appendSections(std::string& out, const HtmlTable& table)
         appendEscaped(out, section.csTitle);
         out += "</span><svg class=\"bar\" viewBox=\"0 0 100 4\" preserveAspectRatio=\"none\" aria-hidden=\"true\">"
                "<rect class=\"track\" width=\"100\" height=\"4\"/><rect width=\""
-            + formatNumber("%.1f", percentOf(section.nShare, nWhole)) + "\" height=\"4\" fill=\"" + BAR_COLOR
+            + FixedDecimalText(percentOf(section.nShare, nWhole), 1) + "\" height=\"4\" fill=\"" + BAR_COLOR
             + "\"/></svg><span>" + csShare + " of ";
         appendEscaped(out, page.csShareUnit);
         out += " (" + std::to_string(section.nShare) + ")</span></li>\n";

@@ -1,5 +1,6 @@
 #include "ProfileText.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "AsciiText.h"
@@ -18,9 +19,8 @@ enum class LineKind { Other, Header, Entry };
 struct ProfileLine
 {
     std::size_t nBegin = 0;
-    std::size_t nContentEnd = 0; // before the line end (LF, or CR LF, or a CR left at the end of the text)
+    std::size_t nContentEnd = 0; // before the line end
     std::size_t nEnd = 0; // after the line end
-    bool bHasLineFeed = false;
     LineKind kind = LineKind::Other;
     std::string_view csName; // section name of a header, key of an entry
     std::string_view csRawValue; // text after '=' of an entry
@@ -83,16 +83,24 @@ ParsedText parseText(std::string_view csText)
         csText.remove_prefix(UTF8_BOM.size());
     }
     parsed.csBody = csText;
+    // A line ends at LF; at CRs before an LF, however many (a file converted twice holds CR CR LF,
+    // and a CR left in a value would make the entry unstorable); or at a CR no LF follows (old Mac files).
+    std::size_t nLoneCrsEnd = 0; // end of the last run of CRs known to stand before no LF
     std::size_t nPos = 0;
     while (nPos < csText.size()) {
         ProfileLine line;
         line.nBegin = nPos;
-        const std::size_t nLineFeed = csText.find('\n', nPos);
-        line.bHasLineFeed = nLineFeed != std::string_view::npos;
-        line.nContentEnd = line.bHasLineFeed ? nLineFeed : csText.size();
-        line.nEnd = line.bHasLineFeed ? nLineFeed + 1 : csText.size();
-        if (line.nContentEnd > line.nBegin && csText[line.nContentEnd - 1] == '\r')
-            --line.nContentEnd;
+        const std::size_t nBreak = csText.find_first_of("\r\n", nPos);
+        line.nContentEnd = nBreak == std::string_view::npos ? csText.size() : nBreak;
+        line.nEnd = nBreak == std::string_view::npos ? csText.size() : nBreak + 1;
+        if (nBreak != std::string_view::npos && csText[nBreak] == '\r' && nBreak >= nLoneCrsEnd) {
+            // Each CR of a run is looked past once, so a long run of lone CRs costs no more than its length.
+            const std::size_t nAfterCrs = std::min(csText.find_first_not_of('\r', nBreak), csText.size());
+            if (nAfterCrs < csText.size() && csText[nAfterCrs] == '\n')
+                line.nEnd = nAfterCrs + 1;
+            else
+                nLoneCrsEnd = nAfterCrs;
+        }
         classifyLine(csText.substr(line.nBegin, line.nContentEnd - line.nBegin), line);
         parsed.lines.push_back(line);
         nPos = line.nEnd;
@@ -116,31 +124,26 @@ std::vector<SectionBlock> findSections(const ParsedText& parsed, std::string_vie
     return blocks;
 }
 
-// Offset in the body where line nLine starts (the body's size past the last line).
-std::size_t lineOffset(const ParsedText& parsed, std::size_t nLine)
-{
-    return nLine < parsed.lines.size() ? parsed.lines[nLine].nBegin : parsed.csBody.size();
-}
-
-// New lines follow the file's own convention, taken from its first line end. A lone CR
-// ending the text becomes CR LF once the text is continued, so it counts as one.
+// New lines follow the file's own convention: that of its first line ending in LF (CR LF when
+// CRs stand before it), or CR for an old Mac file, which holds no LF at all. A CR never ends a
+// written line in a file with LFs: a kept line starting with LF would make it part of a CR LF.
 std::string_view lineEndOf(std::string_view csBody)
 {
     const std::size_t nLineFeed = csBody.find('\n');
-    if (nLineFeed != std::string_view::npos && nLineFeed > 0 && csBody[nLineFeed - 1] == '\r')
-        return "\r\n";
-    if (nLineFeed == std::string_view::npos && !csBody.empty() && csBody.back() == '\r')
-        return "\r\n";
-    return "\n";
+    if (nLineFeed != std::string_view::npos)
+        return nLineFeed > 0 && csBody[nLineFeed - 1] == '\r' ? "\r\n" : "\n";
+    return csBody.find('\r') != std::string_view::npos ? "\r" : "\n";
 }
 
-// What must follow text that is to be continued: nothing after an LF, an LF after a CR
-// (another CR would make that one part of the line), else a whole line end.
+// What must follow text that is to be continued: nothing after a line end, else a whole one.
+// A CR ending a file that uses CR LF is completed with an LF rather than left lone.
 std::string_view closingLineEnd(std::string_view csBefore, std::string_view csLineEnd)
 {
     if (csBefore.empty() || csBefore.back() == '\n')
         return {};
-    return csBefore.back() == '\r' ? "\n" : csLineEnd;
+    if (csBefore.back() == '\r')
+        return csLineEnd == "\r" ? std::string_view() : std::string_view("\n");
+    return csLineEnd;
 }
 
 void appendEntryLine(std::string& csOut, std::string_view csKey, std::string_view csValue, std::string_view csLineEnd)
@@ -151,15 +154,12 @@ void appendEntryLine(std::string& csOut, std::string_view csKey, std::string_vie
     csOut.append(csLineEnd);
 }
 
-void appendSection(std::string& csOut, std::string_view csSection, const std::vector<ProfileEntry>& entries,
-    std::string_view csLineEnd)
+void appendHeaderLine(std::string& csOut, std::string_view csSection, std::string_view csLineEnd)
 {
     csOut.push_back('[');
     csOut.append(csSection);
     csOut.push_back(']');
     csOut.append(csLineEnd);
-    for (const ProfileEntry& entry : entries)
-        appendEntryLine(csOut, entry.csKey, entry.csValue, csLineEnd);
 }
 
 // Index of the first entry line named csKey inside the block, or the block's end.
@@ -251,25 +251,48 @@ std::string ReplaceSectionInText(
 
     std::string csOut(parsed.csBom);
     csOut.reserve(csText.size() + 64);
-    std::size_t nKept = 0; // first line not yet copied
+    std::size_t nCopied = 0; // the body is written up to here
+    const auto skipLine = [&](const ProfileLine& line) {
+        csOut.append(csBody.substr(nCopied, line.nBegin - nCopied));
+        nCopied = line.nEnd;
+    };
+    std::size_t nNext = 0; // the next entry to write
+    const auto appendEntries = [&](std::size_t nUpTo) {
+        for (; nNext < nUpTo; ++nNext)
+            appendEntryLine(csOut, entries[nNext].csKey, entries[nNext].csValue, csLineEnd);
+    };
+    // Only headers and entries are rewritten. Comments and other hand-written lines stay where
+    // they stand, between the same neighbours: the entries take the old entries' places in turn,
+    // and the first section's last entry (or its header) is followed by whatever entries remain.
+    // Removing the section takes it whole up to its last entry; what follows introduces the next.
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        const std::size_t nFrom = lineOffset(parsed, nKept);
-        csOut.append(csBody.substr(nFrom, lineOffset(parsed, blocks[i].nHeader) - nFrom));
-        if (i == 0 && !entries.empty())
-            appendSection(csOut, csSection, entries, csLineEnd);
-        // Comments and blank lines after the last entry usually introduce what
-        // follows: they stay.
-        nKept = blocks[i].nHeader + 1;
+        const bool bWritten = i == 0 && !entries.empty();
+        std::size_t nLastEntry = blocks[i].nHeader;
         for (std::size_t nLine = blocks[i].nHeader + 1; nLine < blocks[i].nEnd; ++nLine) {
             if (parsed.lines[nLine].kind == LineKind::Entry)
-                nKept = nLine + 1;
+                nLastEntry = nLine;
+        }
+        for (std::size_t nLine = blocks[i].nHeader; nLine < blocks[i].nEnd; ++nLine) {
+            const ProfileLine& line = parsed.lines[nLine];
+            if (line.kind == LineKind::Other && (!entries.empty() || nLine > nLastEntry))
+                continue;
+            skipLine(line);
+            if (!bWritten)
+                continue;
+            if (line.kind == LineKind::Header)
+                appendHeaderLine(csOut, csSection, csLineEnd);
+            else
+                appendEntries(std::min(nNext + 1, entries.size()));
+            if (nLine == nLastEntry)
+                appendEntries(entries.size());
         }
     }
-    csOut.append(csBody.substr(lineOffset(parsed, nKept)));
+    csOut.append(csBody.substr(nCopied));
 
     if (blocks.empty() && !entries.empty()) {
         csOut.append(closingLineEnd(csBody, csLineEnd));
-        appendSection(csOut, csSection, entries, csLineEnd);
+        appendHeaderLine(csOut, csSection, csLineEnd);
+        appendEntries(entries.size());
     }
     return csOut;
 }

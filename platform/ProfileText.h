@@ -8,6 +8,7 @@
 // The private-profile (INI) text form: "[Section]" header lines and "key=value" lines.
 // Section and key names compare case-insensitively (ASCII); blanks around keys and values are not part of them.
 // These functions never fail: any byte sequence parses, and lines they do not recognise are kept as they stand.
+// A line ends at LF, at CRs followed by LF, or at a CR alone.
 
 struct ProfileEntry
 {
@@ -35,9 +36,10 @@ struct ProfileEntry
 [[nodiscard]] std::optional<std::string> FindValueInText(
     std::string_view csText, std::string_view csSection, std::string_view csKey);
 
-// The text with every section of that name removed, and the entries written as one section where the first
-// one stood (or at the end). An empty list only removes. Everything outside those sections is kept byte for byte.
-// Keys and values must be storable.
+// The text with the headers and entries of every section of that name removed, and the entries written as one
+// section where the first one stood (or at the end): they take the old entries' places in turn, the rest follow
+// the last one. Every other line, inside those sections too, is kept byte for byte where it stood. An empty list
+// removes each section up to its last entry, and nothing else. Keys and values must be storable.
 [[nodiscard]] std::string ReplaceSectionInText(
     std::string_view csText, std::string_view csSection, const std::vector<ProfileEntry>& entries);
 // The text with one key set: its first line in the sections of that name replaced, else a new line after the

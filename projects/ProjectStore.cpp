@@ -20,13 +20,22 @@ void CLineCountDlg::LoadProjects()
 {
     // Keys count in the order they stand in the file; their names decide nothing else.
     const std::vector<ProfileEntry> entries = ReadPrivateProfileSection(GlobalVarsForDll::csIni, PROJECTS_SECTION);
+    // A value the file cannot hold again (a NUL byte) stays out of the list, said once now: kept, it
+    // would make every store refuse the whole list, and the session's changes with it.
+    std::string csLeftOutKeys;
     {
         const QSignalBlocker blocker(m_lbProjects);
         m_lbProjects->clear();
-        for (const ProfileEntry& entry : entries)
-            ListBoxAddString(m_lbProjects, entry.csValue);
+        for (const ProfileEntry& entry : entries) {
+            if (IsStorableProfileValue(entry.csValue))
+                ListBoxAddString(m_lbProjects, entry.csValue);
+            else
+                csLeftOutKeys += (csLeftOutKeys.empty() ? "" : ", ") + entry.csKey;
+        }
     }
     OnSelectAll();
+    if (!csLeftOutKeys.empty())
+        ShowMessage(IDS_ENTRIES_LEFT_OUT, MessageIcon::Warning, { GlobalVarsForDll::csIni, csLeftOutKeys });
 }
 
 void CLineCountDlg::SaveProjects()

@@ -18,7 +18,7 @@ int g_nCurFile = 0;
 namespace {
 
 // Selects or deselects one entry as the program, not the user: no notification.
-// An index past the end (the entry was deleted during the run) changes nothing.
+// An index of -1 (the entry was deleted during the run) changes nothing.
 void setEntrySelected(QListWidget* pList, int nIndex, bool bSelected)
 {
     if (nIndex < 0 || nIndex >= pList->count())
@@ -41,8 +41,10 @@ void CLineCountDlg::OnCalc()
     m_progressAll.SetPos(0);
     m_progressAll.SetStep(1);
     if (m_nTotalFiles > 0) {
+        // An ended dialog refuses timers for good: then no run starts, and no command is taken away.
+        if (!SetTimer(TIMER_RUN_START, TIMER_INTERVAL_MS))
+            return;
         m_bRunPending = true;
-        SetTimer(TIMER_RUN_START, TIMER_INTERVAL_MS);
         EnableCommands(false);
         return;
     }
@@ -63,12 +65,14 @@ bool CLineCountDlg::CollectSelectedProjects()
     }
     m_nSelCount = static_cast<int>(anSelected.size());
     m_runDirectories.clear();
+    m_runEntries.clear();
     std::int64_t nTotal = 0;
     for (int i = 0; i < m_nSelCount; ++i) {
         const auto nPos = static_cast<std::size_t>(i);
         m_anSelIndex[nPos] = anSelected[nPos];
         const std::string csDir = ListBoxGetText(m_lbProjects, m_anSelIndex[nPos]);
         m_runDirectories.push_back(csDir);
+        m_runEntries.emplace_back(m_lbProjects->model()->index(m_anSelIndex[nPos], 0));
         // The run's first collection clears the counters and every file list.
         m_anFileCount[nPos] = CollectProjectSourceFiles(i, csDir, i == 0);
         nTotal += m_anFileCount[nPos];
@@ -99,7 +103,7 @@ void CLineCountDlg::StartProjectStep()
     m_progressProject.SetRange32(0, m_anFileCount[static_cast<std::size_t>(g_nCurProject)]);
     m_progressProject.SetPos(0);
     m_progressProject.SetStep(1);
-    setEntrySelected(m_lbProjects, m_anSelIndex[static_cast<std::size_t>(g_nCurProject)], false);
+    setEntrySelected(m_lbProjects, FollowRunEntry(g_nCurProject), false);
     SetTimer(TIMER_NEXT_FILE, TIMER_INTERVAL_MS);
 }
 
@@ -129,9 +133,18 @@ void CLineCountDlg::FinishRun()
     m_progressAll.SetPos(0);
     // Processed entries come back selected; whatever the user selected meanwhile stays.
     for (int i = 0; i < m_nSelCount; ++i)
-        setEntrySelected(m_lbProjects, m_anSelIndex[static_cast<std::size_t>(i)], true);
+        setEntrySelected(m_lbProjects, FollowRunEntry(i), true);
+    m_runEntries.clear();
     m_bRunPending = false;
     EnableCommands(true);
+}
+
+int CLineCountDlg::FollowRunEntry(int nPosition)
+{
+    const auto nPos = static_cast<std::size_t>(nPosition);
+    const QPersistentModelIndex& entry = m_runEntries[nPos];
+    m_anSelIndex[nPos] = entry.isValid() ? entry.row() : -1;
+    return m_anSelIndex[nPos];
 }
 
 void CLineCountDlg::EnableCommands(bool bEnable)

@@ -5,10 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(bash "$root/scripts/build.sh")
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" && -x "$build/ui/pindrel" ]]; then
-    if [[ $# -gt 0 ]]; then
-        echo "The dialog takes its directories from its project list; for a report of $* use $build/cli/pindrel-report." >&2
-    fi
-    exec "$build/ui/pindrel"
+    exec "$build/ui/pindrel" "$@"
 fi
 if [[ $# -eq 0 ]]; then
     # Pindrel's own sources, not the build tree's generated files.

@@ -12,6 +12,7 @@ packages=(
     fonts-dejavu-core desktop-file-utils
     nlohmann-json3-dev tidy
     dpkg-dev file
+    dbus
 )
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)

@@ -1,5 +1,6 @@
 #include "ByteText.h"
 
+#include <limits>
 #include <utility>
 
 #include <QListWidget>
@@ -33,6 +34,12 @@ CByteText::CByteText(std::string csBytes)
 std::string CByteText::BytesFor(const QString& csText) const
 {
     return m_bKept && csText == m_csShown ? m_csBytes : ToBytes(csText);
+}
+
+CByteEdit::CByteEdit(QWidget* pParent)
+    : QLineEdit(pParent)
+{
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void CByteEdit::SetBytes(const std::string& csBytes)

@@ -38,7 +38,8 @@ private:
 class CByteEdit : public QLineEdit
 {
 public:
-    using QLineEdit::QLineEdit;
+    // Without QLineEdit's limit of 32,767 characters: a longer path would be cut, then stored cut.
+    explicit CByteEdit(QWidget* pParent = nullptr);
 
     // Shows the bytes; the text changes (and says so) only when it differs.
     void SetBytes(const std::string& csBytes);

@@ -50,18 +50,27 @@ std::string LoadString(unsigned nId)
     return it == table().end() ? std::string() : it->second;
 }
 
-std::string FormatFileFailure(const FileFailure& failure)
+std::string FillPlaceholders(std::string_view csPattern, const std::vector<std::string>& arguments)
 {
-    const std::string csPattern = LoadString(failureStringId(failure.kind));
-    // One pass, so that a path holding "%2" stays as it is. The path's bytes are kept: it may not be UTF-8.
     std::string csText;
     for (std::size_t i = 0; i < csPattern.size(); ++i) {
-        if (csPattern[i] == '%' && i + 1 < csPattern.size() && (csPattern[i + 1] == '1' || csPattern[i + 1] == '2')) {
-            csText += csPattern[i + 1] == '1' ? failure.csPath : std::generic_category().message(failure.nErrno);
+        const std::size_t nArgument
+            = i + 1 < csPattern.size() && csPattern[i] == '%' && csPattern[i + 1] >= '1' && csPattern[i + 1] <= '9'
+            ? static_cast<std::size_t>(csPattern[i + 1] - '1')
+            : arguments.size();
+        if (nArgument < arguments.size()) {
+            csText += arguments[nArgument];
             ++i;
         } else {
             csText += csPattern[i];
         }
     }
     return csText;
+}
+
+std::string FormatFileFailure(const FileFailure& failure)
+{
+    // The path's bytes are kept: it may not be UTF-8.
+    return FillPlaceholders(LoadString(failureStringId(failure.kind)),
+        { failure.csPath, std::generic_category().message(failure.nErrno) });
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "DialogTemplate.h"
 
@@ -29,5 +31,8 @@ void RegisterString(unsigned nId, std::string csText);
 void RegisterString(unsigned nId, DlgLanguage language, std::string csText);
 // The string of an id in the dialogs' language, else in English; empty when it has none.
 [[nodiscard]] std::string LoadString(unsigned nId);
+// The pattern with %1 … %9 replaced by the arguments in one pass: a "%2" inside an argument (a path)
+// stays as it is. A placeholder without an argument is kept; bytes are copied, never re-encoded.
+[[nodiscard]] std::string FillPlaceholders(std::string_view csPattern, const std::vector<std::string>& arguments);
 // The sentence for a failure in the dialogs' language, with its path and the system's reason filled in.
 [[nodiscard]] std::string FormatFileFailure(const FileFailure& failure);

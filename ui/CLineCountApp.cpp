@@ -1,18 +1,37 @@
 #include "CLineCountApp.h"
 
+#include <cstdio>
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 
 #include "CLineCountDlg.h"
 #include "DialogTemplate.h"
 #include "GlobalVarsForDll.h"
 #include "PindrelResources.h"
+#include "ProjectArguments.h"
+#include "SingleWindow.h"
 
-bool CLineCountApp::InitInstance()
+bool CLineCountApp::InitInstance(const std::vector<std::string>& arguments)
 {
+    const ProjectArguments command = ParseProjectArguments(arguments, CurrentWorkingDirectory());
+    if (!command.csError.empty()) {
+        std::fprintf(stderr, "%s\n", command.csError.c_str());
+        m_nExitCode = 2;
+        return false;
+    }
     ConfigureSharedLibrary();
+    CSingleWindow singleWindow(GlobalVarsForDll::csIni);
+    if (singleWindow.Claim(command.directories) == CSingleWindow::Start::HandedOver)
+        return false;
     static_cast<void>(LoadQtTranslations()); // English is the fallback, not a failure
     CLineCountDlg dlg;
+    singleWindow.Serve(&dlg);
+    if (!command.directories.empty()) {
+        // After the list is loaded, with the window on screen to own any message.
+        QTimer::singleShot(0, &dlg, [&dlg, &command] { dlg.OpenProjects(command.directories); });
+    }
     dlg.DoModal();
     return false;
 }
@@ -44,5 +63,5 @@ bool CLineCountApp::LoadQtTranslations()
 
 int CLineCountApp::ExitInstance()
 {
-    return 0;
+    return m_nExitCode;
 }

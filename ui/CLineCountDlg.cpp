@@ -34,6 +34,8 @@ CLineCountDlg::CLineCountDlg(QWidget* pParent)
     m_progressProject.Attach(BindControl<QProgressBar>(IDC_PROGRESS_PROJECT));
     m_progressAll.Attach(BindControl<QProgressBar>(IDC_PROGRESS_ALL));
     MessageMap();
+    DescribeControls();
+    AcceptFolderDrops();
 }
 
 CLineCountDlg::~CLineCountDlg()
@@ -114,9 +116,6 @@ void CLineCountDlg::OnAbout()
 
 void CLineCountDlg::ShowMessage(unsigned nIdText, MessageIcon icon, std::initializer_list<std::string> arguments)
 {
-    QString csText = QString::fromStdString(LoadString(nIdText));
-    for (const std::string& csArgument : arguments)
-        csText = csText.arg(FromBytes(csArgument));
     const unsigned nIdTitle = icon == MessageIcon::Information ? IDS_TITLE_INFORMATION : IDS_TITLE_WARNING;
-    MessageBox(ToBytes(csText), nIdTitle, icon);
+    MessageBox(FillPlaceholders(LoadString(nIdText), arguments), nIdTitle, icon);
 }

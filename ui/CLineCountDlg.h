@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QPoint>
 #include <QSize>
 
@@ -54,6 +55,11 @@ public:
     void OnAbout();
     [[nodiscard]] QIcon OnQueryDragIcon() const;
 
+    // Adds each directory as Add would (once: one already listed is not added
+    // again) and selects exactly them. Used for the command line, a drop on
+    // the list and a second start handing over its directories.
+    void OpenProjects(const std::vector<std::string>& directories);
+
     // Project list: the list box from and to the "Projects" section of the INI file.
     void LoadProjects();
     void SaveProjects();
@@ -83,6 +89,10 @@ protected:
 
 private:
     void MessageMap();
+    // Accessible names and descriptions from the string table, and the Tab order.
+    void DescribeControls();
+    // Lets folders dragged onto the project list be added by OpenProjects.
+    void AcceptFolderDrops();
     // Applies a change of the program's own to the project list, without a
     // selection notification, then brings the commands up to date.
     void ChangeProjectList(const std::function<void()>& fnChange);
@@ -91,6 +101,9 @@ private:
     void StartProjectStep();
     void NextFileStep();
     void FinishRun();
+    // The list-box index of the entry counted at a selection position, as the list stands now
+    // (-1 once it is deleted); kept in m_anSelIndex.
+    int FollowRunEntry(int nPosition);
     // A message from the string table, with %1, %2 … replaced by the arguments.
     void ShowMessage(unsigned nIdText, MessageIcon icon, std::initializer_list<std::string> arguments = {});
     // Refuses an entry that would not survive the INI file, telling the user.
@@ -103,6 +116,9 @@ private:
     std::array<int, MAX_PROJECTS> m_anSelIndex {};
     // The directories as Calc collected them: the list may change while the run goes on.
     std::vector<std::string> m_runDirectories;
+    // The counted entries themselves: editing the list during a run moves them, and the run
+    // deselects and gives back these, not whatever now stands at their old positions.
+    std::vector<QPersistentModelIndex> m_runEntries;
 
     // The template's controls are bound once, when the dialog is built; m_csDirectory
     // is the edit's text as the data exchange last moved it.

@@ -43,6 +43,11 @@ const StringRow STRINGS[] = {
         "Ein Verzeichnis, dessen Name einen Zeilenumbruch enthält, kann nicht in der Projektliste stehen." },
     { IDS_EXPORT_FAILED, "The HTML export failed.\n%1", "L'export HTML a échoué.\n%1",
         "Der HTML-Export ist fehlgeschlagen.\n%1" },
+    { IDS_ENTRIES_LEFT_OUT, "The project list in \"%1\" holds entries that cannot be stored (keys: %2). They were left out.",
+        "La liste des projets de « %1 » contient des entrées qui ne peuvent pas être enregistrées (clés : %2). "
+        "Elles ont été écartées.",
+        "Die Projektliste in „%1“ enthält Einträge, die nicht gespeichert werden können (Schlüssel: %2). Sie "
+        "wurden weggelassen." },
     { IDS_FILE_CANNOT_READ, "Could not read \"%1\": %2. It was left unchanged.",
         "Impossible de lire « %1 » : %2. Le fichier n'a pas été modifié.",
         "„%1“ konnte nicht gelesen werden: %2. Die Datei blieb unverändert." },
@@ -81,6 +86,7 @@ void RegisterPindrelResources()
         RegisterString(row.nId, DlgLanguage::French, row.pszFrench);
         RegisterString(row.nId, DlgLanguage::German, row.pszGerman);
     }
+    RegisterControlTexts();
 
     for (const DlgLanguage language : { DlgLanguage::English, DlgLanguage::French, DlgLanguage::German })
         RegisterDialogTemplate(IDD_MAIN, language, MainDialogTemplate(language));

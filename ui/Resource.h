@@ -28,3 +28,28 @@ inline constexpr unsigned IDS_PROJECTS_NOT_STORED = 201;
 inline constexpr unsigned IDS_TOO_MANY_PROJECTS = 202;
 inline constexpr unsigned IDS_ENTRY_HAS_LINE_BREAK = 203;
 inline constexpr unsigned IDS_EXPORT_FAILED = 204;
+inline constexpr unsigned IDS_ENTRIES_LEFT_OUT = 210;
+
+// Accessible names of the controls whose caption does not say what they are.
+inline constexpr unsigned IDS_ACC_NAME_DIRECTORY = 300;
+inline constexpr unsigned IDS_ACC_NAME_BROWSE = 301;
+inline constexpr unsigned IDS_ACC_NAME_PROJECTS = 302;
+inline constexpr unsigned IDS_ACC_NAME_RESULTS = 303;
+inline constexpr unsigned IDS_ACC_NAME_PROGRESS_ALL = 304;
+inline constexpr unsigned IDS_ACC_NAME_PROGRESS_PROJECT = 305;
+// Accessible descriptions, one per control.
+inline constexpr unsigned IDS_ACC_DESC_DIRECTORY = 320;
+inline constexpr unsigned IDS_ACC_DESC_BROWSE = 321;
+inline constexpr unsigned IDS_ACC_DESC_PROJECTS = 322;
+inline constexpr unsigned IDS_ACC_DESC_RESULTS = 323;
+inline constexpr unsigned IDS_ACC_DESC_PROGRESS_ALL = 324;
+inline constexpr unsigned IDS_ACC_DESC_PROGRESS_PROJECT = 325;
+inline constexpr unsigned IDS_ACC_DESC_ADD = 326;
+inline constexpr unsigned IDS_ACC_DESC_UPDATE = 327;
+inline constexpr unsigned IDS_ACC_DESC_DELETE = 328;
+inline constexpr unsigned IDS_ACC_DESC_SELECT_ALL = 329;
+inline constexpr unsigned IDS_ACC_DESC_DESELECT_ALL = 330;
+inline constexpr unsigned IDS_ACC_DESC_CALC = 331;
+inline constexpr unsigned IDS_ACC_DESC_CLOSE = 332;
+inline constexpr unsigned IDS_ACC_DESC_HTML_EXPORT = 333;
+inline constexpr unsigned IDS_ACC_DESC_ABOUT = 334;

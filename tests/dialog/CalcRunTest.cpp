@@ -316,6 +316,37 @@ TEST_F(CalcRun, EditingTheListDuringARunLeavesTheRunAlone)
     EXPECT_NE(csPage.find(csSecond), std::string::npos);
 }
 
+TEST_F(CalcRun, EditsDuringARunMoveNoSelectionOntoOtherEntries)
+{
+    const std::string csB = Project("b", 1);
+    const std::string csC = Project("c", 1);
+    OpenDialogWith({ Project("a", 1), csB, csC });
+    SetSelection({ false, true, true });
+    Button("IDC_CALC")->click();
+    ASSERT_EQ(TickRun(), TIMER_RUN_START);
+    ASSERT_EQ(TickRun(), TIMER_PROJECT_START);
+    ClickProject(2);
+    ClickProject(0);
+    TypeDirectory("/renamedA");
+    Button("IDC_UPDATE")->click();
+    ASSERT_EQ(ProjectEntries(), (Entries { csB, csC, "/renamedA" }));
+    ASSERT_EQ(ProjectSelection(), (Selection { false, false, true }));
+
+    ASSERT_EQ(TickRunToEnd(), 1 + 2 * 2 + 2 - 2);
+    EXPECT_EQ(g_lineCounters.nTotalLines, 2);
+    EXPECT_EQ(ProjectSelection(), (Selection { true, true, true })) << "b and c come back, /renamedA stays";
+}
+
+TEST_F(CalcRun, CalcAfterTheDialogEndedStartsNothingAndTakesNothingAway)
+{
+    OpenDialogWith({ Project("a", 1) });
+    PressEscape();
+    const std::string csCommands = EnabledCommands();
+    m_pDlg->OnCalc();
+    EXPECT_FALSE(m_pDlg->IsRunPending());
+    EXPECT_EQ(EnabledCommands(), csCommands);
+}
+
 TEST_F(CalcRun, CalcWithoutFilesKeepsTheReportAndTellsTheUser)
 {
     const std::string csGood = Project("good", 2);

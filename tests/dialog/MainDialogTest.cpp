@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -266,7 +268,7 @@ TEST_F(MainDialogTest, FrenchWidensTheListButtonsAndGermanMovesTheRowsDown)
     EXPECT_LT(german.at("IDC_RESULTS").height(), english.at("IDC_RESULTS").height());
 }
 
-TEST_F(MainDialogTest, TabVisitsTheControlsInTemplateOrder)
+TEST_F(MainDialogTest, TabVisitsTheControlsInTheOrderTheyStandOnScreen)
 {
     // One selected project and a typed directory: every command is enabled, so Tab reaches them all.
     OpenDialogWith({ "/src/a" });
@@ -283,8 +285,79 @@ TEST_F(MainDialogTest, TabVisitsTheControlsInTemplateOrder)
     }
     EXPECT_EQ(visited,
         (std::vector<std::string> { "IDC_BROWSE", "IDC_PROJECTS", "IDC_ADD", "IDC_UPDATE", "IDC_DELETE",
-            "IDC_SELECT_ALL", "IDC_DESELECT_ALL", "IDC_CALC", "IDOK", "IDC_HTML_EXPORT", "IDC_RESULTS", "IDC_ABOUT",
+            "IDC_SELECT_ALL", "IDC_DESELECT_ALL", "IDC_CALC", "IDC_ABOUT", "IDOK", "IDC_HTML_EXPORT", "IDC_RESULTS",
             "IDC_DIRECTORY" }));
+}
+
+TEST_F(MainDialogTest, ScreenReadersGetANameADescriptionAndTheResultsCellByCell)
+{
+    struct Row
+    {
+        const char* pszControl;
+        QAccessible::Role role;
+        const char* pszEnglish;
+        const char* pszFrench; // nullptr: the caption names the control in every language
+        const char* pszGerman;
+    };
+    const Row rows[] = {
+        { "IDC_DIRECTORY", QAccessible::EditableText, "Directory", "Répertoire", "Verzeichnis" },
+        { "IDC_BROWSE", QAccessible::Button, "Browse for a directory", "Rechercher un répertoire",
+            "Verzeichnis suchen" },
+        { "IDC_PROJECTS", QAccessible::List, "Projects", "Projets", "Projekte" },
+        { "IDC_ADD", QAccessible::Button, "Add", nullptr, nullptr },
+        { "IDC_UPDATE", QAccessible::Button, "Update", nullptr, nullptr },
+        { "IDC_DELETE", QAccessible::Button, "Delete", nullptr, nullptr },
+        { "IDC_SELECT_ALL", QAccessible::Button, "Select All", nullptr, nullptr },
+        { "IDC_DESELECT_ALL", QAccessible::Button, "Deselect All", nullptr, nullptr },
+        { "IDC_CALC", QAccessible::Button, "Calc !", nullptr, nullptr },
+        { "IDC_ABOUT", QAccessible::Button, "About...", nullptr, nullptr },
+        { "IDOK", QAccessible::Button, "Close", nullptr, nullptr },
+        { "IDC_HTML_EXPORT", QAccessible::Button, "Html export...", nullptr, nullptr },
+        { "IDC_RESULTS", QAccessible::Table, "Results", "Résultats", "Ergebnisse" },
+        { "IDC_PROGRESS_ALL", QAccessible::ProgressBar, "All projects", "Tous les projets", "Alle Projekte" },
+        { "IDC_PROGRESS_PROJECT", QAccessible::ProgressBar, "Current project", "Projet en cours",
+            "Aktuelles Projekt" },
+    };
+    for (const DlgLanguage language : { DlgLanguage::English, DlgLanguage::French, DlgLanguage::German }) {
+        OverrideDialogLanguage(language);
+        OpenDialog();
+        std::set<std::string> descriptions;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.pszControl);
+            QAccessibleInterface* const pAccessible
+                = QAccessible::queryAccessibleInterface(m_pDlg->findChild<QWidget*>(row.pszControl));
+            ASSERT_NE(pAccessible, nullptr);
+            EXPECT_EQ(pAccessible->role(), row.role);
+            const char* pszName = language == DlgLanguage::French && row.pszFrench != nullptr ? row.pszFrench
+                : language == DlgLanguage::German && row.pszGerman != nullptr                 ? row.pszGerman
+                                                                                              : row.pszEnglish;
+            if (language == DlgLanguage::English || row.pszFrench != nullptr) {
+                EXPECT_EQ(pAccessible->text(QAccessible::Name).toStdString(), pszName);
+            }
+            descriptions.insert(pAccessible->text(QAccessible::Description).toStdString());
+        }
+        // One description per control, none empty; the three languages' sets differ.
+        EXPECT_EQ(descriptions.size(), std::size(rows));
+        EXPECT_EQ(descriptions.count(""), 0U);
+        EXPECT_EQ(descriptions.count("Counts the lines of the selected projects."), language == DlgLanguage::English);
+    }
+
+    g_lineCounters = ExampleRunCounters();
+    m_pDlg->FillResults();
+    QAccessibleTableInterface* const pTable = QAccessible::queryAccessibleInterface(Results())->tableInterface();
+    ASSERT_NE(pTable, nullptr);
+    EXPECT_EQ(pTable->rowCount(), 8);
+    EXPECT_EQ(pTable->columnCount(), 5);
+    for (const auto& [nCol, pszText] : { std::pair { 0, "# lines with comments" }, std::pair { 1, "40" },
+             std::pair { 3, "50" }, std::pair { 4, "% of Code & comments" } })
+        EXPECT_EQ(pTable->cellAt(3, nCol)->text(QAccessible::Name).toStdString(), pszText) << nCol;
+    // A cell read alone still says which figure it is.
+    const QList<QAccessibleInterface*> headers = pTable->cellAt(3, 1)->tableCellInterface()->columnHeaderCells();
+    ASSERT_EQ(headers.size(), 1);
+    // Qt hands the heading out unregistered and never frees it: registering it lets it be freed.
+    const QAccessible::Id nHeaderId = QAccessible::registerAccessibleInterface(headers[0]);
+    EXPECT_EQ(headers[0]->text(QAccessible::Name).toStdString(), "# Lines ");
+    QAccessible::deleteAccessibleInterface(nHeaderId);
 }
 
 TEST_F(MainDialogTest, StartsWithAnEmptyEditEmptyBarsAllProjectsSelectedAndTheFocusInTheEdit)

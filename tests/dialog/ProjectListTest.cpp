@@ -2,23 +2,31 @@
 #include "DialogFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
+#include "CLineCountApp.h"
 #include "PrivateProfile.h"
 #include "ProfileFaults.h"
+#include "ProjectArguments.h"
 #include "Resource.h"
 #include "StringTable.h"
 
 namespace {
 
+using namespace std::string_literals;
 using Entries = std::vector<std::string>;
 using Selection = std::vector<bool>;
 
@@ -388,6 +396,43 @@ TEST_F(ProjectList, UnusualValuesComeBackExactlyAfterClose)
     EXPECT_EQ(ProjectEntries(), values);
 }
 
+TEST_F(ProjectList, EntryLongerThanTheEditsDefaultLimitIsUpdatedWhole)
+{
+    const std::string csLong = "/" + std::string(40000, 'd');
+    OpenDialogWith({ "/src/a", csLong });
+    Button("IDC_DESELECT_ALL")->click();
+    ClickProject(1);
+    Button("IDC_UPDATE")->click();
+    CloseDialog(IDOK);
+    EXPECT_EQ(StoredSection(), numbered({ "/src/a", csLong }));
+}
+
+TEST_F(ProjectList, UnstorableEntriesAreLeftOutOnceAndTheRestIsStoredAroundHandWrittenLines)
+{
+    WriteIni("[Projects]\r\n0=/src/a\r\r\n; mine\r\n1=/src/b\0c\r\n/bare\r\n2=/src/d\r\n"s);
+    OpenDialog();
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/d" }));
+    EXPECT_EQ(m_messages.size(), 1U);
+
+    AddByTyping("/src/e");
+    CloseDialog(IDOK);
+    EXPECT_EQ(m_messages.size(), 1U) << "nothing blocks the store";
+    const std::string csExpected = "[Projects]\r\n0=/src/a\r\n; mine\r\n1=/src/d\r\n/bare\r\n2=/src/e\r\n";
+    EXPECT_EQ(ReadIni().substr(0, csExpected.size()), csExpected);
+}
+
+TEST_F(ProjectList, MessageKeepsAPlaceholderInsideThePathAsItIs)
+{
+    const std::string csConfig = m_config.MakeDir("odd%2name");
+    ::setenv("XDG_CONFIG_HOME", csConfig.c_str(), 1);
+    CLineCountApp::ConfigureSharedLibrary();
+    m_config.WriteFile("odd%2name/Pindrel/Pindrel.ini", "[Projects]\n7=a\0b\n"s);
+    OpenDialog();
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(m_messages[0].csText, "The project list in \"" + csConfig
+            + "/Pindrel/Pindrel.ini\" holds entries that cannot be stored (keys: 7). They were left out.");
+}
+
 TEST_F(ProjectList, NamesTheLocaleCannotSpellKeepTheirBytes)
 {
     // A legal Linux directory name that is not UTF-8.
@@ -516,4 +561,97 @@ TEST_F(ProjectList, EscapeLosesUnsavedChangesAndCloseKeepsThem)
     OpenDialog();
     EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b" }));
     EXPECT_EQ(DirectoryText(), "");
+}
+
+TEST(ProjectArguments, DirectoriesBecomeAbsoluteAndOptionsAreRefused)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        std::string csWorkingDir;
+        Entries expected; // empty with bError: the command line is refused
+        bool bError;
+    };
+    const Case cases[] = {
+        { {}, "/home/me", {}, false },
+        { { "src", "/abs/dir" }, "/home/me", { "/home/me/src", "/abs/dir" }, false },
+        { { "src/", "/a//b/./c/", "/" }, "/home/me", { "/home/me/src", "/a/b/c", "/" }, false },
+        { { "../up", "." }, "/home/me", { "/home/me/../up", "/home/me" }, false },
+        { { "--", "-dash", "--" }, "/w", { "/w/-dash", "/w/--" }, false },
+        { { "a", "-x" }, "/w", {}, true },
+        { { "" }, "/w", {}, true },
+        { { "/abs", "rel" }, "", {}, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        const ProjectArguments parsed = ParseProjectArguments(c.arguments, c.csWorkingDir);
+        EXPECT_EQ(parsed.directories, c.expected);
+        EXPECT_EQ(!parsed.csError.empty(), c.bError);
+    }
+}
+
+TEST_F(ProjectList, OpenedDirectoriesAreAddedOnceAndBecomeTheSelection)
+{
+    OpenDialogWith({ "/src/a", "/src/b", "/src/c" });
+    m_pDlg->OpenProjects({ "/src/d", "/src/b", "/src/x\ny", "/src/d" });
+    ASSERT_EQ(m_messages.size(), 1U);
+    EXPECT_EQ(m_messages[0].csText, LoadString(IDS_ENTRY_HAS_LINE_BREAK));
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", "/src/b", "/src/c", "/src/d" }));
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, false, true }));
+    EXPECT_TRUE(Button("IDC_CALC")->isEnabled());
+
+    // Nothing acceptable: the list and its selection stay.
+    m_pDlg->OpenProjects({ "/src/e\r" });
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, false, true }));
+
+    // During a run the list keeps still (the run reselects its entries by position) and changes after it.
+    const std::string csCounted = m_sources.MakeDir("counted");
+    m_sources.WriteFile("counted/main.c", "int x;\n");
+    m_pDlg->OpenProjects({ csCounted });
+    Button("IDC_CALC")->click();
+    ASSERT_TRUE(m_pDlg->IsRunPending());
+    m_pDlg->OpenProjects({ "/src/a", "/src/f" });
+    EXPECT_EQ(ProjectEntries().size(), 5U);
+    EXPECT_FALSE(Button("IDC_DELETE")->isEnabled());
+    TickRunToEnd();
+    EXPECT_TRUE(WaitUntil([this] { return ProjectEntries().size() == 6; }, 60000));
+    EXPECT_EQ(ProjectSelection(), (Selection { true, false, false, false, false, true }));
+}
+
+TEST_F(ProjectList, DroppedFoldersAreAddedAndAnythingElseIsRefused)
+{
+    const std::string csFolder = m_sources.MakeDir("one");
+    const std::string csOther = m_sources.MakeDir("two");
+    const std::string csFile = m_sources.WriteFile("main.c", "int x;\n");
+    OpenDialogWith({ "/src/a" });
+    QWidget* const pViewport = ProjectListBox()->viewport();
+    const auto urls = [](std::initializer_list<std::string> paths) {
+        auto* const pData = new QMimeData;
+        QList<QUrl> list;
+        for (const std::string& csPath : paths)
+            list.push_back(QUrl::fromLocalFile(QString::fromStdString(csPath)));
+        pData->setUrls(list);
+        return pData;
+    };
+    const auto drop = [&](QMimeData* pData) {
+        const std::unique_ptr<QMimeData> data(pData);
+        const QPoint at = pViewport->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, pData, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pViewport, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, pData, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pViewport, &dropped);
+        QCoreApplication::processEvents(); // the drop is handled once the drag is over
+        return enter.isAccepted();
+    };
+
+    auto* const pText = new QMimeData;
+    pText->setText(QString::fromStdString(csFolder));
+    for (QMimeData* pRefused : { urls({ csFile }), urls({ csFolder, csFile }), urls({ m_sources / "gone" }), pText }) {
+        EXPECT_FALSE(drop(pRefused));
+        EXPECT_EQ(ProjectEntries(), (Entries { "/src/a" }));
+        EXPECT_EQ(ProjectSelection(), (Selection { true }));
+    }
+    EXPECT_TRUE(drop(urls({ csFolder, csOther })));
+    EXPECT_EQ(ProjectEntries(), (Entries { "/src/a", csFolder, csOther }));
+    EXPECT_EQ(ProjectSelection(), (Selection { false, true, true }));
 }

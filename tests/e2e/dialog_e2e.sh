@@ -6,6 +6,8 @@
 # usage: dialog_e2e.sh SCENARIO PINDREL PINDREL_REPORT
 #   calc-export-close  two stored projects and one typed in, Calc, export, Enter
 #   escape-forgets     a project added then Escape is gone at the next start
+#   second-start       directories on the command line, then a second start on a
+#                      private session bus hands its own to the first window
 set -euo pipefail
 
 readonly SKIP=77
@@ -18,6 +20,15 @@ fi
 scenario=$1
 pindrel=$2
 report=$3
+
+if [[ $scenario == second-start && -z ${PINDREL_E2E_PRIVATE_BUS:-} ]]; then
+    # A bus of its own: no window of the developer's session can answer, and none is left behind.
+    if ! command -v dbus-run-session >/dev/null; then
+        echo "SKIP: 'dbus-run-session' not found; install the dbus package to run this test"
+        exit "$SKIP"
+    fi
+    PINDREL_E2E_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
 
 for tool in Xvfb xdotool; do
     if ! command -v "$tool" >/dev/null; then
@@ -74,12 +85,24 @@ start_xvfb()
     step "Xvfb on $DISPLAY"
 }
 
-# The program as a user starts it, English, with its settings in the work folder.
-start_pindrel()
+# The program as a user starts it, English, with its settings in $config (the
+# work folder's by default) and the arguments given.
+config=
+run_pindrel()
 {
     LSAN_OPTIONS=$lsan_options QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE='' \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-        "$pindrel" >>"$work/pindrel.log" 2>&1 &
+        XDG_CONFIG_HOME="${config:-$work/config}" XDG_RUNTIME_DIR="$work/runtime" \
+        "$pindrel" "$@" >>"$work/pindrel.log" 2>&1
+}
+
+main_windows() { xdotool search --onlyvisible --name '^Velkor Pindrel$' || true; }
+
+# Starts pindrel and waits for its window: a main window that was not there before.
+start_pindrel()
+{
+    local before
+    before=$(main_windows)
+    run_pindrel "$@" &
     app_pid=$!
     local deadline=$((SECONDS + 20)) status=0
     window=
@@ -90,7 +113,7 @@ start_pindrel()
             fail "pindrel ended with status $status before its window appeared"
         fi
         ((SECONDS < deadline)) || fail "the main window did not appear"
-        window=$(xdotool search --onlyvisible --name '^Velkor Pindrel$' | head -n 1) || true
+        window=$(main_windows | grep -vxF -e "${before:-none}" | head -n 1) || true
         [[ -n $window ]] || sleep 0.1
     done
     focus_main
@@ -144,12 +167,12 @@ make_sources()
         "$gamma/main.cc" | wc -l)
 }
 
-# Opens "Html export..." from the keyboard and saves to $1. Three Shift+Tab from
-# the directory edit pass About and the results list.
+# Opens "Html export..." from the keyboard and saves to $1. Two Shift+Tab from
+# the directory edit pass the results list.
 export_html()
 {
     focus_main
-    xdotool key alt+d shift+Tab shift+Tab shift+Tab space
+    xdotool key alt+d shift+Tab shift+Tab space
     local dialog
     dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save As$' | head -n 1) \
         || fail "Html export... did not open the save dialog (Tab order?)"
@@ -233,10 +256,52 @@ escape_forgets()
         || fail "the second start did not store exactly the two projects it loaded"
 }
 
+second_start()
+{
+    make_sources
+    write_ini "$alpha"
+    # A trailing slash and a project already listed: each is kept once, as Add would keep it.
+    start_pindrel "$beta/" "$alpha"
+    local first=$window first_pid=$app_pid
+    step "first window up with a directory from the command line"
+    local typed=$work/src/typed
+    xdotool type --delay 10 "$typed"
+    press alt+a
+    step "a project added in the first window"
+
+    # The second start hands its directories over and ends, without a window.
+    (cd "$work/src" && run_pindrel gamma "$beta") &
+    local second_pid=$! status=0
+    poll 300 eval '! kill -0 "$second_pid" 2>/dev/null' \
+        || { kill "$second_pid"; fail "the second start did not end: it kept a window of its own"; }
+    wait "$second_pid" || status=$?
+    ((status == 0)) || fail "the second start ended with status $status"
+    [[ $(main_windows | wc -l) -eq 1 ]] || fail "the second start opened a window of its own"
+    step "second start handed over"
+
+    # Another list file is another session's list: that start gets a window of its own.
+    config=$work/other-config
+    start_pindrel
+    [[ $window != "$first" ]] || fail "a start on another list file found the first window"
+    xdotool key Escape
+    wait_for_exit "Escape in the window of the other list"
+    config=
+    step "a start on another list file had its own window"
+
+    window=$first app_pid=$first_pid
+    focus_main
+    xdotool key alt+d Return
+    wait_for_exit "Enter in the directory edit"
+    printf '0=%s\n1=%s\n2=%s\n3=%s\n' "$alpha" "$beta" "$typed" "$gamma" >"$work/expected-projects"
+    diff -u "$work/expected-projects" <(projects_section) \
+        || fail "Close did not store the first window's projects and the second start's, each once"
+}
+
 start_xvfb
 case $scenario in
 calc-export-close) calc_export_close ;;
 escape-forgets) escape_forgets ;;
+second-start) second_start ;;
 *) echo "unknown scenario '$scenario'" >&2; exit 2 ;;
 esac
 step "passed"

@@ -19,10 +19,10 @@ TEST(ProfileTextFindings, TextEndingInLoneCrIsContinuedWithoutChangingItsLastLin
     EXPECT_EQ(csSet, "[Projects]\r\n0=a\r\n1=b\r\n");
     EXPECT_EQ(ReadSectionFromText(csSet, "Projects"), (std::vector<ProfileEntry> { { "0", "a" }, { "1", "b" } }));
 
-    // Without any LF the closing CR LF is the file's first line end: saving the same list
-    // again must not rewrite the section in other line ends.
+    // Without any LF it is an old Mac file, whose lines end in CR: the section follows suit, and
+    // saving the same list again must not rewrite it in other line ends.
     const std::string csOnlyCr = "[or\rv\r";
     const std::string csOnce = ReplaceSectionInText(csOnlyCr, "Projects", { { "0", "a" }, { "1", ";" } });
-    EXPECT_EQ(csOnce, "[or\rv\r\n[Projects]\r\n0=a\r\n1=;\r\n");
+    EXPECT_EQ(csOnce, "[or\rv\r[Projects]\r0=a\r1=;\r");
     EXPECT_EQ(ReplaceSectionInText(csOnce, "Projects", { { "0", "a" }, { "1", ";" } }), csOnce);
 }

@@ -21,7 +21,8 @@ if dpkg-query -W -f='${Status}' pindrel 2>/dev/null | grep -q 'install ok instal
 fi
 
 echo "== tools"
-tools=(dpkg-dev file lintian appstream man-db desktop-file-utils bash-completion xvfb xauth xdotool x11-utils)
+tools=(dpkg-dev file lintian appstream man-db desktop-file-utils bash-completion xvfb xauth xdotool x11-utils
+    xdg-utils libglib2.0-bin dbus)
 missing=()
 for p in "${tools[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -34,6 +35,7 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/pindrel-package.XXXXXX")
 xvfb_pid=
 app_pid=
+bus_pid=
 installed=
 cleanup()
 {
@@ -42,6 +44,7 @@ cleanup()
     [[ -n $installed ]] && dpkg --purge pindrel >/dev/null 2>&1
     [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    [[ -n $bus_pid ]] && kill "$bus_pid" 2>/dev/null
     wait
     rm -rf "$work"
 }
@@ -68,6 +71,11 @@ echo "== lintian"
 lintian --fail-on error,warning "$package" \
     || problem "lintian reports errors or warnings"
 
+# Which program opens a folder, as the desktop's tools answer it without a
+# desktop session: the package must not change that answer where one exists.
+folder_default() { env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION xdg-mime query default inode/directory 2>/dev/null || true; }
+folder_default_before=$(folder_default)
+
 echo "== install"
 # Container images may tell dpkg to skip manual pages and documents; a desktop
 # does not, so put them back for this package.
@@ -80,6 +88,17 @@ apt-get install -y -qq "${dpkg_options[@]}" "$package" >"$work/install.log" 2>&1
     || { cat "$work/install.log" >&2; fatal "apt-get install $package failed"; }
 installed=yes
 dpkg -L pindrel >"$work/files"
+
+echo "== the licence"
+copyright=/usr/share/doc/pindrel/copyright
+[[ -f $copyright ]] || problem "no $copyright"
+# Debian's machine-readable format: the header, every file under MIT, the licence text.
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" \
+    || problem "$copyright is not in the machine-readable format"
+grep -qx 'Copyright: 2026 The Pindrel developers' "$copyright" || problem "$copyright does not name the copyright holders"
+[[ $(grep -cx 'License: MIT' "$copyright") -eq 2 ]] || problem "$copyright does not put the files under MIT and give its text"
+grep -qF 'Permission is hereby granted, free of charge' "$copyright" || problem "$copyright lacks the MIT licence text"
+grep -qx 'Copyright (c) 2026 The Pindrel developers' "$root/LICENSE" || problem "the repository's LICENSE lacks the copyright line"
 
 echo "== the shell and the manual"
 [[ $(command -v pindrel-report) == /usr/bin/pindrel-report ]] || problem "pindrel-report is not /usr/bin/pindrel-report"
@@ -144,6 +163,24 @@ for size in 16x16 32x32 48x48 64x64 128x128 256x256; do
     [[ -s /usr/share/icons/hicolor/$size/apps/$icon.png ]] || problem "Icon=$icon has no $size icon"
 done
 [[ -s /usr/share/icons/hicolor/scalable/apps/$icon.svg ]] || problem "Icon=$icon has no scalable icon"
+# A file manager offers "Open With Pindrel" on a folder...
+[[ $(value Exec) == 'pindrel %F' && $(value MimeType) == 'inode/directory;' ]] \
+    || problem "the entry does not open folders: Exec=$(value Exec) MimeType=$(value MimeType)"
+grep -qx "inode/directory=.*$app_id.desktop;.*" /usr/share/applications/mimeinfo.cache \
+    || problem "update-desktop-database did not list $app_id.desktop for folders"
+# ...but does not take folders from the program that opened them before.
+folder_default_after=$(folder_default)
+echo "default for folders: before '${folder_default_before}', after '${folder_default_after}'"
+if [[ -n $folder_default_before && $folder_default_after != "$folder_default_before" ]]; then
+    problem "installing Pindrel made '$folder_default_after' the default for folders instead of '$folder_default_before'"
+fi
+# A desktop names its file manager in mimeapps.list; Pindrel must leave that choice alone.
+mkdir -p "$work/xdg/applications"
+printf '[Desktop Entry]\nType=Application\nName=Files\nExec=true %%U\nMimeType=inode/directory;\n' \
+    >"$work/xdg/applications/files.desktop"
+printf '[Default Applications]\ninode/directory=files.desktop\n' >"$work/xdg/mimeapps.list"
+chosen=$(XDG_CONFIG_HOME="$work/xdg" XDG_DATA_HOME="$work/xdg" folder_default)
+[[ $chosen == files.desktop ]] || problem "with a file manager named the default for folders, '$chosen' opens them"
 
 [[ -f $metainfo ]] || fatal "no metainfo at $metainfo"
 appstreamcli validate --no-net "$metainfo" || problem "appstreamcli rejects $metainfo"
@@ -152,6 +189,8 @@ grep -qF "<id>$app_id</id>" "$metainfo" || problem "the metainfo's id is not $ap
 grep -qF "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" \
     || problem "the metainfo does not launch $app_id.desktop"
 grep -qF "<release version=\"$major.$minor\"" "$metainfo" || problem "the metainfo has no release $major.$minor"
+grep -qF '<project_license>MIT</project_license>' "$metainfo" || problem "the metainfo's project licence is not MIT"
+grep -qF '<metadata_license>CC0-1.0</metadata_license>' "$metainfo" || problem "the metainfo's metadata licence is not CC0-1.0"
 for binary in pindrel pindrel-report; do
     grep -qF "<binary>$binary</binary>" "$metainfo" || problem "the metainfo does not provide $binary"
 done
@@ -167,8 +206,20 @@ grep -qx '[0-9]\+' "$work/display" || fatal "Xvfb did not start: $(tail -n 5 "$w
 export DISPLAY=":$(cat "$work/display")"
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
-QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    "$exec_program" >"$work/pindrel.log" 2>&1 &
+# A session bus of the check's own, as a desktop session has one.
+dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/runtime/bus" >"$work/bus.log" 2>&1 &
+bus_pid=$!
+for ((i = 0; i < 100; ++i)); do
+    [[ -S $work/runtime/bus ]] && break
+    sleep 0.1
+done
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/runtime/bus"
+export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+# The first start runs the entry's command line with a folder for %F, as a file
+# manager expands it, so that its exit status can be seen.
+mkdir -p "$work/folders/first" "$work/folders/second"
+exec_line=$(value Exec)
+${exec_line/\%F/"$work/folders/first"} >"$work/pindrel.log" 2>&1 &
 app_pid=$!
 window=
 deadline=$((SECONDS + 30))
@@ -184,8 +235,20 @@ else
     # Docks join a window to its launcher entry by this class on X11.
     xprop -id "$window" WM_CLASS | grep -qF "\"$(value StartupWMClass)\"" \
         || problem "the window's $(xprop -id "$window" WM_CLASS) does not match StartupWMClass=$(value StartupWMClass)"
-    # Escape leaves without storing anything: a clean exit is expected.
-    xdotool windowfocus --sync "$window" key Escape
+    # "Open With Pindrel" on a second folder, launched by GLib as a file manager
+    # does: it goes to the window already open, and the process it started ends.
+    # Other pindrel processes on the machine are not this check's: ours have its settings folder.
+    ours() { for p in $(pgrep -x pindrel); do grep -qzx "XDG_CONFIG_HOME=$work/config" "/proc/$p/environ" 2>/dev/null && echo "$p"; done; }
+    gio launch "$entry" "$work/folders/second" >>"$work/pindrel.log" 2>&1 || problem "gio launch $entry failed"
+    for ((i = 0; i < 300; ++i)); do
+        [[ $(ours | wc -l) -le 1 ]] && break
+        sleep 0.1
+    done
+    [[ $(ours | wc -l) -le 1 ]] || problem "the second Open With kept a pindrel of its own running"
+    windows=$(xdotool search --onlyvisible --name 'Pindrel$' | wc -l)
+    ((windows == 1)) || problem "the second Open With left $windows windows"
+    # Close (Enter in the directory field) stores the list: both folders, in order.
+    xdotool windowfocus --sync "$window" key alt+d Return
     for ((i = 0; i < 100; ++i)); do
         kill -0 "$app_pid" 2>/dev/null || break
         sleep 0.1
@@ -193,8 +256,14 @@ else
     status=0
     wait "$app_pid" || status=$?
     app_pid=
-    ((status == 0)) || problem "pindrel ended with status $status after Escape"
+    ((status == 0)) || problem "pindrel ended with status $status after Close"
+    stored=$(sed -n 's/^[0-9]*=//p' "$work/config/Pindrel/Pindrel.ini" | paste -sd ' ')
+    [[ $stored == "$work/folders/first $work/folders/second" ]] \
+        || problem "after two Open With and Close the list holds '$stored'"
 fi
+kill "$bus_pid" 2>/dev/null
+wait "$bus_pid" 2>/dev/null || true
+bus_pid=
 kill "$xvfb_pid" 2>/dev/null
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=

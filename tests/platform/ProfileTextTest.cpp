@@ -20,14 +20,15 @@ TEST(ReplaceSectionInText, KeepsEverythingButTheEntriesByteForByte)
     const std::string csBefore = "\xEF\xBB\xBF; top comment\n"
                                  "orphan=kept\n"
                                  "[A]\r\nk = v \r\n\r\n"
-                                 "[Projects]\n0=old\n; inner comment\ngarbage line\n\n"
+                                 "[Projects]\n0=old\n; inner comment\n/bare/path\n1=old\n\n"
                                  "[B]\nx=\"  y  \"\n[unclosed\nlast line without end";
     const std::string csExpected = "\xEF\xBB\xBF; top comment\n"
                                    "orphan=kept\n"
                                    "[A]\r\nk = v \r\n\r\n"
-                                   "[Projects]\n0=new\n1=two\n; inner comment\ngarbage line\n\n"
+                                   "[Projects]\n0=new\n; inner comment\n/bare/path\n1=two\n2=three\n\n"
                                    "[B]\nx=\"  y  \"\n[unclosed\nlast line without end";
-    EXPECT_EQ(ReplaceSectionInText(csBefore, "Projects", { { "0", "new" }, { "1", "two" } }), csExpected);
+    EXPECT_EQ(ReplaceSectionInText(csBefore, "Projects", { { "0", "new" }, { "1", "two" }, { "2", "three" } }),
+        csExpected);
 }
 
 TEST(ReplaceSectionInText, RemovesEveryDuplicateAndWritesWhereTheFirstStood)
@@ -68,6 +69,9 @@ TEST(ReadSectionFromText, TakesKeysInFileOrderTrimmedAndCaseInsensitively)
     EXPECT_EQ(FindValueInText(csText, "Projects", "X"), "  ex ");
     EXPECT_EQ(FindValueInText(csText, "Projects", "1"), std::nullopt);
     EXPECT_EQ(FindValueInText(csText, "Missing", "5"), std::nullopt);
+    // Old Mac files end lines in a lone CR; CRs before an LF, however many, are one line end.
+    EXPECT_EQ(ReadSectionFromText("[P]\r0=a\r1=b", "P"), (Entries { { "0", "a" }, { "1", "b" } }));
+    EXPECT_EQ(ReadSectionFromText("[P]\r\r\n0=a\r\r\n1=b\r\r\r\n", "P"), (Entries { { "0", "a" }, { "1", "b" } }));
 }
 
 TEST(SetValueInText, ReplacesTheFirstKeyInPlaceOrAddsAfterTheLastEntry)

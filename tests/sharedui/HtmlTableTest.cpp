@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -33,6 +35,36 @@ HtmlTable sampleTable()
     table.rowColors = { { 0x000000, 0xBFFFFF }, { 0x000000, 0xF5FFFF } };
     return table;
 }
+
+// Numbers in German for its lifetime (LC_NUMERIC, as a Qt program under LANG=de_DE.UTF-8 has
+// it): a decimal comma. A system without the locale gets it made into a temporary folder.
+class GermanNumbers
+{
+public:
+    GermanNumbers()
+        : m_csOld(std::setlocale(LC_NUMERIC, nullptr))
+    {
+        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+            QProcess localedef;
+            localedef.start(QStringLiteral("localedef"),
+                { QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                    QString::fromStdString(m_dir / "de_DE.UTF-8") });
+            localedef.waitForFinished(-1);
+            ::setenv("LOCPATH", m_dir.Path().c_str(), 1);
+            std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+            ::unsetenv("LOCPATH");
+        }
+    }
+    ~GermanNumbers() { std::setlocale(LC_NUMERIC, m_csOld.c_str()); }
+    GermanNumbers(const GermanNumbers&) = delete;
+    GermanNumbers& operator=(const GermanNumbers&) = delete;
+
+    [[nodiscard]] static bool HaveDecimalComma() { return std::localeconv()->decimal_point == std::string(","); }
+
+private:
+    TempDir m_dir;
+    std::string m_csOld;
+};
 
 } // namespace
 
@@ -181,6 +213,21 @@ TEST(RenderHtml, ReportPageValidatesAndShowsEachShare)
     EXPECT_EQ(countOf(csHtml, "<table>"), 3u);
     EXPECT_EQ(csHtml.find("<script"), std::string::npos);
     EXPECT_EQ(csHtml.find("src="), std::string::npos);
+}
+
+TEST(RenderHtml, ChartNumbersKeepTheirPointWhenTheLocaleWritesAComma)
+{
+    const GermanNumbers german;
+    if (!GermanNumbers::HaveDecimalComma())
+        GTEST_SKIP() << "no German locale, and localedef could not make one";
+    HtmlTable table = sampleTable();
+    table.page.slices = { { "Comment only", 1 }, { "Code only", 2 } };
+    table.page.sections = { { "/a", {}, 1 }, { "/b", {}, 2 } };
+    const std::string csHtml = RenderHtml(table);
+    for (const char* pszPart : { "stroke-dasharray=\"33.333 66.667\" stroke-dashoffset=\"25.000\"",
+             "stroke-dasharray=\"66.667 33.333\" stroke-dashoffset=\"-8.333\"", "<rect width=\"33.3\"",
+             "<rect width=\"66.7\"", "Comment only 1 (33.3 %)" })
+        EXPECT_NE(csHtml.find(pszPart), std::string::npos) << pszPart << "\n" << csHtml;
 }
 
 TEST(WriteHtmlFile, WritesThePageAndReplacesAnOldFile)
