@@ -191,5 +191,10 @@ const char* ProjectChangeName(ProjectChange change)
 
 std::string SignedText(std::int64_t nValue)
 {
-    return nValue > 0 ? "+" + std::to_string(nValue) : std::to_string(nValue);
+    if (nValue <= 0)
+        return std::to_string(nValue);
+    // Appended rather than "+" + std::string&&, which GCC 12 misreads as an overlapping copy (-Wrestrict).
+    std::string csText = "+";
+    csText += std::to_string(nValue);
+    return csText;
 }

@@ -11,6 +11,7 @@
 #include "LineCountingStream.h"
 #include "OpenPath.h"
 #include "ProjectFileLists.h"
+#include "SyntaxLineStream.h"
 
 namespace {
 
@@ -76,6 +77,33 @@ bool pathIsRegularFile(const std::string& csPath, FileCountResult& result)
     return true;
 }
 
+// The classifier the rules name; the reader hands it its bytes in blocks.
+class RulesStream
+{
+public:
+    explicit RulesStream(CountingRules rules)
+        : m_rules(rules)
+    {
+    }
+    void Feed(const char* pData, std::size_t nSize)
+    {
+        if (m_rules == CountingRules::Syntax)
+            m_syntax.Feed(pData, nSize);
+        else
+            m_simple.Feed(pData, nSize);
+    }
+    void Finish() { m_rules == CountingRules::Syntax ? m_syntax.Finish() : m_simple.Finish(); }
+    [[nodiscard]] const LineCounters& Counters() const
+    {
+        return m_rules == CountingRules::Syntax ? m_syntax.Counters() : m_simple.Counters();
+    }
+
+private:
+    CountingRules m_rules;
+    LineCountingStream m_simple;
+    SyntaxLineStream m_syntax;
+};
+
 } // namespace
 
 CountableFile OpenCountableFile(const std::string& csPath)
@@ -99,8 +127,14 @@ CountableFile OpenCountableFile(const std::string& csPath)
     return countable;
 }
 
-void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters)
+void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters,
+    CountingRules rules)
 {
+    if (rules == CountingRules::Syntax) { // a block comment or raw string may cross any cut
+        if (nIndex > 0)
+            return;
+        nSegment = 0;
+    }
     char* const pBuffer = readBuffer();
     constexpr std::uint64_t nNoLimit = std::numeric_limits<std::uint64_t>::max();
     const auto cutAt = [&](std::uint64_t k) {
@@ -115,7 +149,7 @@ void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::
         return;
     ::posix_fadvise(fd, static_cast<off_t>(nBegin), 0, POSIX_FADV_SEQUENTIAL);
 
-    LineCountingStream stream;
+    RulesStream stream(rules);
     std::uint64_t nPos = nBegin;
     while (nPos < nSize) {
         const std::uint64_t nLeft = nSize - nPos;
@@ -140,11 +174,11 @@ void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::
     counters += stream.Counters();
 }
 
-FileCountResult CountFile(const std::string& csPath, LineCounters& counters)
+FileCountResult CountFile(const std::string& csPath, LineCounters& counters, CountingRules rules)
 {
     const CountableFile countable = OpenCountableFile(csPath);
     if (countable.result == FileCountResult::Counted)
-        CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters);
+        CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters, rules);
     return countable.result;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CountingRules.h"
 #include "FileHandle.h"
 #include "LineCounters.h"
 
@@ -29,13 +30,16 @@ struct CountableFile
 // nSegment bytes. Each cut is moved forward to the next line start (just after
 // an LF, where the reader holds nothing over), so segment k runs from the first
 // line start at or after k * nSegment to the first at or after (k + 1) * nSegment,
-// and the segments' sums equal the whole file's.
-void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters);
+// and the segments' sums equal the whole file's. Under the syntax rules the
+// lexer's state runs on across lines, so segment 0 is the whole file and the
+// others are empty.
+void CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::uint64_t nIndex, LineCounters& counters,
+    CountingRules rules = CountingRules::Simple);
 
 // Adds the lines of the file at csPath to counters. Only regular files are read,
 // and no further than the size they had when opened, so a FIFO cannot block and
-// a growing file cannot keep the reader forever.
-FileCountResult CountFile(const std::string& csPath, LineCounters& counters);
+// a growing file cannot keep the reader forever. Lines are classified by rules.
+FileCountResult CountFile(const std::string& csPath, LineCounters& counters, CountingRules rules = CountingRules::Simple);
 
 // Counts file nFile of slot nProject of ProjectFileLists into g_lineCounters.
 // Indices outside the lists count nothing.

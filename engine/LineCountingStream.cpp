@@ -12,6 +12,20 @@ namespace {
 
 constexpr std::size_t CHUNK = 64;
 
+// Runs on any processor; the SSE2 and AVX2 paths find the same bytes faster.
+ChunkMasks masksOfPlain(const char* p)
+{
+    ChunkMasks m {};
+    for (std::size_t i = 0; i < CHUNK; ++i) {
+        const std::uint64_t nBit = std::uint64_t { 1 } << i;
+        m.nLf |= p[i] == '\n' ? nBit : 0;
+        m.nSlash |= p[i] == '/' ? nBit : 0;
+        m.nBlank |= IsBlank(p[i]) ? nBit : 0;
+        m.nSpecial |= p[i] == '\r' || p[i] == '\0' ? nBit : 0;
+    }
+    return m;
+}
+
 #if defined(__SSE2__)
 std::uint64_t bitsOf(__m128i a, __m128i b, __m128i c, __m128i d)
 {
@@ -34,7 +48,7 @@ std::uint64_t eitherBits(const __m128i (&v)[4], __m128i k1, __m128i k2)
         _mm_or_si128(_mm_cmpeq_epi8(v[3], k1), _mm_cmpeq_epi8(v[3], k2)));
 }
 
-ChunkMasks masksOf(const char* p)
+ChunkMasks masksOfSse2(const char* p)
 {
     const __m128i v[4] = { _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
@@ -42,19 +56,6 @@ ChunkMasks masksOf(const char* p)
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)) };
     return { equalBits(v, _mm_set1_epi8('\n')), equalBits(v, _mm_set1_epi8('/')),
         eitherBits(v, _mm_set1_epi8(' '), _mm_set1_epi8('\t')), eitherBits(v, _mm_set1_epi8('\r'), _mm_setzero_si128()) };
-}
-#else
-ChunkMasks masksOf(const char* p)
-{
-    ChunkMasks m {};
-    for (std::size_t i = 0; i < CHUNK; ++i) {
-        const std::uint64_t nBit = std::uint64_t { 1 } << i;
-        m.nLf |= p[i] == '\n' ? nBit : 0;
-        m.nSlash |= p[i] == '/' ? nBit : 0;
-        m.nBlank |= IsBlank(p[i]) ? nBit : 0;
-        m.nSpecial |= p[i] == '\r' || p[i] == '\0' ? nBit : 0;
-    }
-    return m;
 }
 #endif
 
@@ -82,12 +83,6 @@ __attribute__((target("avx2"))) ChunkMasks masksOfAvx2(const char* p)
     return { equalBits256(a, b, _mm256_set1_epi8('\n')), equalBits256(a, b, _mm256_set1_epi8('/')),
         eitherBits256(a, b, _mm256_set1_epi8(' '), _mm256_set1_epi8('\t')),
         eitherBits256(a, b, _mm256_set1_epi8('\r'), _mm256_setzero_si256()) };
-}
-
-bool hasAvx2()
-{
-    static const bool bAvx2 = __builtin_cpu_supports("avx2");
-    return bAvx2;
 }
 #endif
 
@@ -118,15 +113,28 @@ std::uint64_t lowBits(std::size_t n) { return n >= 64 ? ~std::uint64_t { 0 } : (
     }
 }
 
+LineCountingStream::LineCountingStream(ChunkMaskPath path)
+    : m_path(path == ChunkMaskPath::Fastest ? FastestChunkMaskPath() : path)
+{
+}
+
 void LineCountingStream::Feed(const char* pData, std::size_t nSize)
 {
+    switch (m_path) {
 #if defined(PINDREL_HAVE_AVX2)
-    if (hasAvx2()) {
+    case ChunkMaskPath::Avx2:
         FeedChunks<masksOfAvx2>(pData, nSize);
         return;
-    }
 #endif
-    FeedChunks<masksOf>(pData, nSize);
+#if defined(__SSE2__)
+    case ChunkMaskPath::Sse2:
+        FeedChunks<masksOfSse2>(pData, nSize);
+        return;
+#endif
+    default:
+        FeedChunks<masksOfPlain>(pData, nSize);
+        return;
+    }
 }
 
 template <ChunkMasks (*MASKS)(const char*)> void LineCountingStream::FeedChunks(const char* pData, std::size_t nSize)

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ChunkMaskPath.h"
 #include "LineCounters.h"
 
 // Where a 64-byte chunk holds the bytes the reader looks for, one bit per byte.
@@ -26,6 +27,8 @@ class LineCountingStream
 public:
     static constexpr std::size_t MAX_PIECE = 511;
 
+    explicit LineCountingStream(ChunkMaskPath path = ChunkMaskPath::Fastest);
+
     // Adds the next bytes of the file.
     void Feed(const char* pData, std::size_t nSize);
     // Ends the file: an unterminated last piece (or a trailing CR) becomes a line.
@@ -44,6 +47,7 @@ private:
     void Classify(std::size_t nLen, std::size_t nLead, std::size_t nComment);
 
     LineCounters m_counters;
+    ChunkMaskPath m_path;
     // The piece read so far: its bytes, leading blanks, first "//" and first NUL.
     std::size_t m_nPiece = 0;
     std::size_t m_nLead = 0;

@@ -103,9 +103,11 @@ struct SharedFile
 class CountingRun
 {
 public:
-    CountingRun(std::size_t nProjects, std::size_t nThreads)
+    CountingRun(std::size_t nProjects, std::size_t nThreads, CountingRules rules)
         : m_tallies(nThreads)
-        , m_bShareLargeFiles(nThreads > 1)
+        , m_rules(rules)
+        // The syntax rules' lexer carries its state from one segment to the next: their files are counted whole.
+        , m_bShareLargeFiles(nThreads > 1 && rules == CountingRules::Simple)
     {
         for (Tally& tally : m_tallies)
             tally.perProject.resize(nProjects);
@@ -175,7 +177,7 @@ private:
             return; // what is no regular file contributes nothing
         LineCounters& counters = perProject[item.nProject].counters;
         if (!m_bShareLargeFiles || countable.nSize < 2 * SEGMENT_SIZE) {
-            CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters);
+            CountFileSegment(countable.file.Get(), countable.nSize, 0, 0, counters, m_rules);
             return;
         }
         auto pShared = std::make_shared<SharedFile>();
@@ -201,7 +203,8 @@ private:
                 break;
             if (nSegment + 1 == shared.nSegments)
                 dropSharedFile(&shared);
-            CountFileSegment(shared.countable.file.Get(), shared.countable.nSize, SEGMENT_SIZE, nSegment, counters);
+            CountFileSegment(
+                shared.countable.file.Get(), shared.countable.nSize, SEGMENT_SIZE, nSegment, counters, m_rules);
         }
     }
 
@@ -240,6 +243,7 @@ private:
     }
 
     std::vector<Tally> m_tallies;
+    const CountingRules m_rules;
     const bool m_bShareLargeFiles;
     WorkList m_work;
     alignas(CACHE_LINE) std::atomic<std::size_t> m_nNext { 0 };
@@ -279,13 +283,13 @@ std::function<void()> progressOf(const CountingRun& run, const CountProgress& fn
 } // namespace
 
 LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads, const CountProgress& fnProgress,
-    [[maybe_unused]] CountingRules rules)
+    CountingRules rules)
 {
     std::size_t nFiles = 0;
     for (const ProjectRun& project : projects)
         nFiles += project.files.size();
     const std::size_t nWanted = std::clamp<std::size_t>(nThreads, 1, std::max<std::size_t>(nFiles, 1));
-    CountingRun run(projects.size(), nWanted);
+    CountingRun run(projects.size(), nWanted, rules);
     for (std::size_t i = 0; i < projects.size(); ++i) {
         for (const std::string& csPath : projects[i].files)
             run.Append({ &csPath, i });
@@ -301,10 +305,10 @@ LineCounters CountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
 }
 
 LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned nThreads,
-    const CountProgress& fnProgress, [[maybe_unused]] CountingRules rules)
+    const CountProgress& fnProgress, CountingRules rules)
 {
     const std::size_t nWanted = std::max<std::size_t>(nThreads, 1);
-    CountingRun run(projects.size(), nWanted);
+    CountingRun run(projects.size(), nWanted, rules);
     // Counting threads hold pointers to the paths while more are found: a deque never moves its elements.
     std::vector<std::array<std::deque<std::string>, PROJECT_PATTERNS.size()>> found(projects.size());
     {

@@ -87,9 +87,9 @@ std::size_t blockSizeOf(std::uint8_t nByte)
 }
 
 // Each block is copied into an allocation of exactly its size, so a read past it is caught.
-LineCounters streamCounters(std::string_view csText, const std::vector<std::size_t>& blockSizes)
+LineCounters streamCounters(std::string_view csText, const std::vector<std::size_t>& blockSizes, ChunkMaskPath path)
 {
-    LineCountingStream stream;
+    LineCountingStream stream(path);
     std::size_t nPos = 0;
     std::size_t nBlock = 0;
     std::size_t nEmptyInRow = 0;
@@ -155,8 +155,15 @@ std::string CheckLineStream(const std::uint8_t* pData, std::size_t nSize)
     const std::string_view csText(reinterpret_cast<const char*>(pData) + 1 + nSizeBytes, nSize - 1 - nSizeBytes);
 
     const LineCounters expected = referenceCounters(csText);
-    const LineCounters actual = streamCounters(csText, blockSizes);
     std::ostringstream why;
+    LineCounters actual = expected;
+    ChunkMaskPath failedPath = ChunkMaskPath::Fastest;
+    for (const ChunkMaskPath path : { ChunkMaskPath::Plain, ChunkMaskPath::Sse2, ChunkMaskPath::Avx2 }) {
+        if (ChunkMaskPathAvailable(path) && actual == expected) {
+            actual = streamCounters(csText, blockSizes, path);
+            failedPath = path;
+        }
+    }
     if (actual == expected && !blockSizes.empty() && blockSizes[0] > 0) {
         const LineCounters segments = segmentCounters(csText, blockSizes[0]);
         if (segments == expected)
@@ -169,7 +176,8 @@ std::string CheckLineStream(const std::uint8_t* pData, std::size_t nSize)
     }
     if (actual == expected)
         return {};
-    why << "line counters differ for " << csText.size() << " bytes in blocks of";
+    why << "line counters of mask path " << static_cast<int>(failedPath) << " differ for " << csText.size()
+        << " bytes in blocks of";
     for (const std::size_t n : blockSizes)
         why << ' ' << n;
     why << '\n';

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// Feeds the text part of the input to LineCountingStream in blocks whose sizes the
-// input's head chooses, and compares the seven counters with a plain 512-byte line
-// reader; then, with the first block size as a segment size, counts segments cut
+// Feeds the text part of the input to LineCountingStream on every mask path, in
+// blocks whose sizes the input's head chooses, and compares the seven counters with
+// a plain 512-byte line reader; then, with the first block size as a segment size, counts segments cut
 // right after an LF, each with a stream of its own, and compares their sum too.
 // Returns an empty string when they agree, else what differed.
 //

@@ -111,8 +111,9 @@ bool copyOwnerAndMode(int nFd, const std::string& csTarget)
     if (::stat(csTarget.c_str(), &st) != 0)
         return ::fchmod(nFd, newFileMode()) == 0;
     // Only root may give a file away; anyone else keeps the saved file as their own, which is no reason to fail.
-    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
-        [[maybe_unused]] const int nChown = ::fchown(nFd, st.st_uid, st.st_gid);
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+        [[maybe_unused]] const int nChowned = ::fchown(nFd, st.st_uid, st.st_gid);
+    }
     return ::fchmod(nFd, st.st_mode & 07777) == 0;
 }
 
@@ -218,7 +219,10 @@ FileStatus WriteFileAtomically(const std::string& csPath, std::string_view csCon
             return failure(FileFailureKind::CannotCreateFolder, csFolder, ec.value());
     }
 
-    const std::string csTempPrefix = "." + fs::path(csTarget).filename().string() + ".";
+    // Appended piece by piece: GCC 12 misreads "." + std::string&& as an overlapping copy (-Wrestrict).
+    std::string csTempPrefix = ".";
+    csTempPrefix += fs::path(csTarget).filename().string();
+    csTempPrefix += '.';
     std::string csTemp = csFolder + "/" + csTempPrefix + "XXXXXX";
     const int nFd = PassProfileFaultHook(ProfileWriteStep::CreateTemp) ? ::mkostemp(csTemp.data(), O_CLOEXEC) : -1;
     if (nFd < 0) {

@@ -42,7 +42,8 @@ void CLineCountApp::ConfigureSharedLibrary()
     GlobalVarsForDll::csSoftName = "Pindrel";
     GlobalVarsForDll::csShortSoftName = "Pindrel";
     GlobalVarsForDll::csInstallFolder = "Programs";
-    GlobalVarsForDll::csWelcomeSentence = " ";
+    // One blank, assigned by count: GCC 12 misreads = " " here as an overlapping copy (-Wrestrict).
+    GlobalVarsForDll::csWelcomeSentence.assign(1, ' ');
     GlobalVarsForDll::csPartOfAppTitle = "Pindrel";
     GlobalVarsForDll::InitVars(1);
 }

@@ -9,14 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include "RunProcess.h"
+#include "RunAsNobody.h"
 #include "TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr uid_t NOBODY = 65534;
 
 mode_t modeOf(const std::string& csPath)
 {
@@ -33,27 +31,12 @@ protected:
         m_dir.MakeDir("out");
     }
 
-    // Makes everything in the folder nobody's, as if that user had made it.
-    void GiveToUser() const
-    {
-        if (::geteuid() != 0)
-            return;
-        ASSERT_EQ(::lchown(m_dir.Path().c_str(), NOBODY, NOBODY), 0);
-        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_dir.Path()))
-            ASSERT_EQ(::lchown(entry.path().c_str(), NOBODY, NOBODY), 0);
-    }
-
-    // Runs pindrel-report --html csName in the out folder, under the umask, as an unprivileged user.
+    // Runs pindrel-report --html csName in the out folder, under the umask, as an unprivileged user
+    // who owns the folder's files, as if that user had made them.
     ProcessResult Export(const std::string& csName, const char* pszUmask = "022") const
     {
-        GiveToUser();
-        std::vector<std::string> args;
-        if (::geteuid() == 0)
-            args = { "/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--" };
-        const std::vector<std::string> tail = { "/bin/sh", "-c", "cd \"$1\" && umask \"$2\" && shift 2 && exec \"$@\"",
-            "sh", m_dir / "out", pszUmask, PINDREL_REPORT_PATH, "--html", csName, m_dir / "src" };
-        args.insert(args.end(), tail.begin(), tail.end());
-        return RunProcess(args);
+        EXPECT_TRUE(GiveToNobody(m_dir.Path()));
+        return RunAsNobody(PINDREL_REPORT_PATH, { "--html", csName, m_dir / "src" }, { m_dir / "out", pszUmask });
     }
 
     [[nodiscard]] bool HoldsThePage(const std::string& csName) const

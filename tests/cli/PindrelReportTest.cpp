@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "RunAsNobody.h"
 #include "RunProcess.h"
 #include "TempDir.h"
 
@@ -237,12 +238,10 @@ TEST_F(PindrelReport, UnlistableDirectoryIsNamedOnceAndTheOthersAreCounted)
     const std::string csLocked2 = m_dir.MakeDir("lib/z/locked");
     for (const std::string& csDir : { csClosed, csLocked, csLocked2 })
         ASSERT_EQ(::chmod(csDir.c_str(), 0), 0);
-    std::vector<std::string> args { PINDREL_REPORT_PATH, "--tsv", m_dir / "app", csClosed, m_dir / "lib", csClosed };
-    if (::geteuid() == 0)
-        args.insert(args.begin(), { "/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups" });
-    const ProcessResult result = RunProcess(args);
-    args[args.size() - 5] = "--json";
-    const ProcessResult json = RunProcess(args);
+    std::vector<std::string> args { "--tsv", m_dir / "app", csClosed, m_dir / "lib", csClosed };
+    const ProcessResult result = RunAsNobody(PINDREL_REPORT_PATH, args);
+    args[0] = "--json";
+    const ProcessResult json = RunAsNobody(PINDREL_REPORT_PATH, args);
     for (const std::string& csDir : { csClosed, csLocked, csLocked2 })
         ::chmod(csDir.c_str(), 0700);
     EXPECT_EQ(result.nExitCode, 0);

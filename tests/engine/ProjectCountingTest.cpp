@@ -128,4 +128,21 @@ TEST_F(ProjectCountingTest, EachProjectGetsItsOwnSumsWithAnyThreadCount)
     EXPECT_EQ(CountProjects(none, 2), LineCounters {});
 }
 
+// A block comment over 8 MiB: cut into segments, the later ones would start outside it.
+TEST(ProjectCounting, SyntaxRulesCountALargeFileWholeWithSeveralThreads)
+{
+    TempDir dir;
+    std::string csText = "/*\n";
+    for (int i = 0; i < 700'000; ++i)
+        csText += "comment line\n";
+    dir.WriteFile("p/big.c", csText + "*/\n");
+    LineCounters expected;
+    expected.nTotalLines = expected.nCommentLines = 700'002;
+    expected.nTotalChars = 9'100'006;
+    std::vector<ProjectRun> projects(1);
+    projects[0].csDirectory = dir / "p";
+    EXPECT_EQ(CollectAndCountProjects(projects, 2, {}, CountingRules::Syntax), expected);
+    EXPECT_EQ(CountProjects(projects, 2, {}, CountingRules::Syntax), expected);
+}
+
 } // namespace

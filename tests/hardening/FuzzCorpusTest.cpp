@@ -7,6 +7,7 @@
 #include "LineStreamProperty.h"
 #include "ProfileSectionProperty.h"
 #include "SourcePatternProperty.h"
+#include "SyntaxStreamProperty.h"
 #include "TempDir.h"
 #include "TextOutProperty.h"
 
@@ -45,6 +46,8 @@ TEST(FuzzCorpus, ProfileSectionKeepsItsPromises)
 }
 
 TEST(FuzzCorpus, SourcePatternAgreesWithFnmatch) { replayCorpus("source_pattern", CheckSourcePattern); }
+
+TEST(FuzzCorpus, SyntaxStreamAgreesWithTheReference) { replayCorpus("syntax_stream", CheckSyntaxStream); }
 
 TEST(FuzzCorpus, TextOutIsValidUtf8AndKeepsItsMarkup)
 {

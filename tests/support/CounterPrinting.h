@@ -24,5 +24,5 @@ inline void PrintTo(const LineCounters& c, std::ostream* pOut)
 {
     *pOut << "{total " << c.nTotalLines << ", comment " << c.nCommentLines << ", code " << c.nCodeLines << ", codeOnly "
           << c.nCodeOnlyLines << ", empty " << c.nEmptyLines << ", codeChars " << c.nCodeChars << ", totalChars "
-          << c.nTotalChars << "}";
+          << c.nTotalChars << ", disabled " << c.nDisabledLines << "}";
 }

@@ -1,0 +1,947 @@
+#include "SyntaxLineStream.h"
+
+#include <bit>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+constexpr std::size_t CHUNK = 64;
+
+// Where a 64-byte chunk holds the bytes that can change the lexer's state, one bit per byte.
+struct SyntaxMasks
+{
+    std::uint64_t nLf;
+    std::uint64_t nSlash;
+    std::uint64_t nStar;
+    std::uint64_t nDoubleQuote;
+    std::uint64_t nQuote;
+    std::uint64_t nBackslash;
+    std::uint64_t nHash;
+    std::uint64_t nPercent;
+    std::uint64_t nCloseParen;
+    std::uint64_t nSolid; // no blank and no LF
+};
+
+// Space, tab, CR, vertical tab, form feed, and the LF that ends a line.
+constexpr bool isBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+constexpr bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+constexpr bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Identifiers take '$' and every byte from 0x80 up, as GCC does.
+constexpr bool isIdentifier(unsigned char c) { return isLetter(c) || isDigit(c) || c == '_' || c == '$' || c >= 0x80; }
+
+struct PlainMasks
+{
+    static SyntaxMasks Of(const char* p)
+    {
+        SyntaxMasks m {};
+        for (std::size_t i = 0; i < CHUNK; ++i) {
+            const auto c = static_cast<unsigned char>(p[i]);
+            const std::uint64_t nBit = std::uint64_t { 1 } << i;
+            m.nLf |= c == '\n' ? nBit : 0;
+            m.nSlash |= c == '/' ? nBit : 0;
+            m.nStar |= c == '*' ? nBit : 0;
+            m.nDoubleQuote |= c == '"' ? nBit : 0;
+            m.nQuote |= c == '\'' ? nBit : 0;
+            m.nBackslash |= c == '\\' ? nBit : 0;
+            m.nHash |= c == '#' ? nBit : 0;
+            m.nPercent |= c == '%' ? nBit : 0;
+            m.nCloseParen |= c == ')' ? nBit : 0;
+            m.nSolid |= isBlank(c) ? 0 : nBit;
+        }
+        return m;
+    }
+};
+
+#if defined(__SSE2__)
+struct Sse2Masks
+{
+    static std::uint64_t bits(const __m128i (&v)[4], __m128i (*fnTest)(__m128i, __m128i), __m128i k)
+    {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[0], k))))
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[1], k)))) << 16
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[2], k)))) << 32
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[3], k)))) << 48;
+    }
+    static __m128i equal(__m128i v, __m128i k) { return _mm_cmpeq_epi8(v, k); }
+    // A byte from '\t' to '\r' or a space: (c - '\t') at most 4 as an unsigned byte, or c == ' '.
+    static __m128i blank(__m128i v, __m128i)
+    {
+        const __m128i nShifted = _mm_sub_epi8(v, _mm_set1_epi8('\t'));
+        const __m128i nControl = _mm_cmpeq_epi8(_mm_min_epu8(nShifted, _mm_set1_epi8(4)), nShifted);
+        return _mm_or_si128(nControl, _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+    }
+    static SyntaxMasks Of(const char* p)
+    {
+        const __m128i v[4] = { _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)) };
+        return { bits(v, equal, _mm_set1_epi8('\n')), bits(v, equal, _mm_set1_epi8('/')),
+            bits(v, equal, _mm_set1_epi8('*')), bits(v, equal, _mm_set1_epi8('"')), bits(v, equal, _mm_set1_epi8('\'')),
+            bits(v, equal, _mm_set1_epi8('\\')), bits(v, equal, _mm_set1_epi8('#')), bits(v, equal, _mm_set1_epi8('%')),
+            bits(v, equal, _mm_set1_epi8(')')), ~bits(v, blank, _mm_setzero_si128()) };
+    }
+};
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define PINDREL_HAVE_AVX2 1
+struct Avx2Masks
+{
+    __attribute__((target("avx2"))) static std::uint64_t bits(__m256i a, __m256i b)
+    {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(a)))
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(b))) << 32;
+    }
+    __attribute__((target("avx2"))) static std::uint64_t equal(__m256i a, __m256i b, char c)
+    {
+        const __m256i k = _mm256_set1_epi8(c);
+        return bits(_mm256_cmpeq_epi8(a, k), _mm256_cmpeq_epi8(b, k));
+    }
+    __attribute__((target("avx2"))) static __m256i blank(__m256i v)
+    {
+        const __m256i nShifted = _mm256_sub_epi8(v, _mm256_set1_epi8('\t'));
+        const __m256i nControl = _mm256_cmpeq_epi8(_mm256_min_epu8(nShifted, _mm256_set1_epi8(4)), nShifted);
+        return _mm256_or_si256(nControl, _mm256_cmpeq_epi8(v, _mm256_set1_epi8(' ')));
+    }
+    __attribute__((target("avx2"))) static SyntaxMasks Of(const char* p)
+    {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+        return { equal(a, b, '\n'), equal(a, b, '/'), equal(a, b, '*'), equal(a, b, '"'), equal(a, b, '\''),
+            equal(a, b, '\\'), equal(a, b, '#'), equal(a, b, '%'), equal(a, b, ')'), ~bits(blank(a), blank(b)) };
+    }
+};
+#endif
+
+constexpr unsigned char BOM[3] = { 0xEF, 0xBB, 0xBF };
+
+} // namespace
+
+SyntaxLineStream::Token SyntaxLineStream::StartWord(unsigned char c)
+{
+    switch (c) {
+    case 'u':
+        return Token::WordU;
+    case 'U':
+    case 'L':
+        return Token::WordUL;
+    case 'R':
+        return Token::RawPrefix;
+    default:
+        return Token::Word;
+    }
+}
+
+// The token after c, given the one before it; quotes are the lexer's, not the token's.
+SyntaxLineStream::Token SyntaxLineStream::NextToken(Token token, unsigned char c)
+{
+    switch (token) {
+    case Token::Number:
+        if (isLetter(c) || isDigit(c) || c == '_' || c == '.')
+            return Token::Number;
+        return isIdentifier(c) ? Token::Word : Token::None; // '$' or a byte from 0x80 starts a word
+    case Token::Word:
+    case Token::WordU:
+    case Token::WordU8:
+    case Token::WordUL:
+    case Token::RawPrefix:
+        if (!isIdentifier(c))
+            return c == '.' ? Token::Dot : Token::None;
+        if (token == Token::WordU && c == '8')
+            return Token::WordU8;
+        if (c == 'R' && (token == Token::WordU || token == Token::WordU8 || token == Token::WordUL))
+            return Token::RawPrefix;
+        return Token::Word;
+    case Token::None:
+    case Token::Dot:
+        break;
+    }
+    if (isDigit(c))
+        return Token::Number;
+    if (c == '.')
+        return Token::Dot;
+    return isIdentifier(c) ? StartWord(c) : Token::None;
+}
+
+// The token at the end of [pFrom, pTo), which holds none of the bytes the lexer
+// stops at, when token stood before it. Only the last token of the run is read.
+SyntaxLineStream::Token SyntaxLineStream::TokenAfterRun(const char* pFrom, const char* pTo, Token token)
+{
+    const char* pStart = pTo;
+    while (pStart > pFrom) {
+        const auto c = static_cast<unsigned char>(pStart[-1]);
+        if (!isIdentifier(c) && c != '.')
+            break;
+        --pStart;
+    }
+    if (pStart > pFrom)
+        token = Token::None; // a byte that ends every token stands before pStart
+    for (const char* p = pStart; p < pTo; ++p)
+        token = NextToken(token, static_cast<unsigned char>(*p));
+    return token;
+}
+
+namespace {
+
+enum class DirectiveName
+{
+    If,
+    Ifdef,
+    Ifndef,
+    Elif,
+    ElifOnName, // #elifdef, #elifndef
+    Else,
+    Endif,
+    Other,
+};
+
+DirectiveName directiveNameOf(std::string_view csName)
+{
+    if (csName == "if")
+        return DirectiveName::If;
+    if (csName == "ifdef")
+        return DirectiveName::Ifdef;
+    if (csName == "ifndef")
+        return DirectiveName::Ifndef;
+    if (csName == "elif")
+        return DirectiveName::Elif;
+    if (csName == "elifdef" || csName == "elifndef")
+        return DirectiveName::ElifOnName;
+    if (csName == "else")
+        return DirectiveName::Else;
+    if (csName == "endif")
+        return DirectiveName::Endif;
+    return DirectiveName::Other;
+}
+
+// What an #if or #elif always does: skip (0), take (1), or depend on what it tests.
+enum class Condition
+{
+    AlwaysFalse,
+    AlwaysTrue,
+    Depends,
+};
+
+Condition conditionOf(std::string_view csExpression)
+{
+    if (csExpression == "0" || csExpression == "(0)" || csExpression == "false")
+        return Condition::AlwaysFalse;
+    if (csExpression == "1" || csExpression == "(1)" || csExpression == "true")
+        return Condition::AlwaysTrue;
+    return Condition::Depends;
+}
+
+} // namespace
+
+SyntaxLineStream::SyntaxLineStream(ChunkMaskPath path)
+    : m_path(path == ChunkMaskPath::Fastest ? FastestChunkMaskPath() : path)
+{
+}
+
+void SyntaxLineStream::Feed(const char* pData, std::size_t nSize)
+{
+    switch (m_path) {
+#if defined(PINDREL_HAVE_AVX2)
+    case ChunkMaskPath::Avx2:
+        FeedChunks<Avx2Masks>(pData, nSize);
+        return;
+#endif
+#if defined(__SSE2__)
+    case ChunkMaskPath::Sse2:
+        FeedChunks<Sse2Masks>(pData, nSize);
+        return;
+#endif
+    default:
+        FeedChunks<PlainMasks>(pData, nSize);
+        return;
+    }
+}
+
+template <typename Masks> void SyntaxLineStream::FeedChunks(const char* pData, std::size_t nSize)
+{
+    const char* p = pData;
+    const char* const pEnd = pData + nSize;
+    while (static_cast<std::size_t>(pEnd - p) >= CHUNK) {
+        FeedChunk<Masks>(p);
+        p += CHUNK;
+    }
+    if (m_pCodeRun != nullptr)
+        EndCodeRun(p, true); // the block's memory is the caller's only until Feed returns
+    while (p < pEnd)
+        Physical(static_cast<unsigned char>(*p++));
+}
+
+// Skips the runs of bytes that leave the lexer where it is, and hands every
+// other byte to the byte-wise lexer.
+template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
+{
+    const SyntaxMasks m = Masks::Of(pChunk);
+    std::size_t nPos = 0;
+    while (nPos < CHUNK) {
+        std::uint64_t nStops = 0;
+        // Inside a directive, only its name and a short expression need each byte.
+        const bool bPlainDirective = m_directive == Directive::None || m_directive == Directive::Rest;
+        if (m_bAfterBackslash || m_bFileStart) {
+            nStops = ~std::uint64_t { 0 };
+        } else {
+            switch (m_state) {
+            case State::InCode:
+                // '#' and '%' matter only where they can open a directive.
+                nStops = !bPlainDirective ? ~std::uint64_t { 0 }
+                    : m.nLf | m.nSlash | m.nDoubleQuote | m.nQuote | m.nBackslash
+                        | (m_bLineStart ? m.nHash | m.nPercent : 0);
+                break;
+            case State::InLineComment:
+                nStops = m.nLf | m.nBackslash;
+                break;
+            case State::InBlockComment:
+                nStops = m.nLf | m.nStar;
+                break;
+            case State::InString:
+            case State::InChar:
+                nStops = !bPlainDirective ? ~std::uint64_t { 0 }
+                    : m.nLf | m.nBackslash | (m_state == State::InString ? m.nDoubleQuote : m.nQuote);
+                break;
+            case State::InRawString:
+                nStops = m_nRawMatch != 0 ? ~std::uint64_t { 0 } : m.nLf | m.nCloseParen;
+                break;
+            default:
+                nStops = ~std::uint64_t { 0 };
+                break;
+            }
+        }
+        nStops &= ~std::uint64_t { 0 } << nPos;
+        const std::size_t nStop = nStops != 0 ? static_cast<std::size_t>(std::countr_zero(nStops)) : CHUNK;
+        if (nStop > nPos) {
+            SkipRun(pChunk, nPos, nStop, m.nSolid);
+            nPos = nStop;
+        }
+        if (nPos == CHUNK)
+            break;
+        const auto c = static_cast<unsigned char>(pChunk[nPos++]);
+        if (m_pCodeRun != nullptr)
+            EndCodeRun(pChunk + nPos - 1, c == '"' || c == '\'' || c == '\\');
+        if (!m_bAfterBackslash && !m_bFileStart) {
+            const std::size_t nTaken = TakeCommonBytes(c, nPos < CHUNK ? pChunk[nPos] : '\\');
+            if (nTaken > 0) {
+                nPos += nTaken - 1;
+                continue;
+            }
+        }
+        Physical(c);
+    }
+}
+
+// The most frequent bytes the runs stop at, alone or with the byte after them
+// when it lies in the chunk, taken as Physical would take them but without its
+// detours; returns how many were taken, 0 to leave c to Physical. next is the
+// byte after c, or a backslash when it lies in the next chunk.
+[[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeCommonBytes(unsigned char c, char next)
+{
+    switch (m_state) {
+    case State::InCode:
+        if (c == '\n') {
+            ++m_line.nBytes;
+            EndLogicalLine();
+            EndPhysicalLine();
+            return 1;
+        }
+        if (c == '/' && m_directive == Directive::None) {
+            ++m_line.nBytes;
+            m_token = Token::None;
+            if (next == '/' || next == '*') { // no line is held: no '/' and no directive's name is pending
+                ++m_line.nBytes;
+                m_line.nComment += 2;
+                m_line.bComment = true;
+                m_state = next == '/' ? State::InLineComment : State::InBlockComment;
+                return 2;
+            }
+            if (next == '\\') {
+                --m_line.nBytes;
+                return 0;
+            }
+            m_line.bCode = true; // a division
+            m_bLineStart = false;
+            return 1;
+        }
+        if (m_directive == Directive::InName && isIdentifier(c) && m_nName < m_name.size()) {
+            ++m_line.nBytes;
+            m_line.bCode = true;
+            m_name[m_nName++] = static_cast<char>(c);
+            m_token = NextToken(m_token, c);
+            return 1;
+        }
+        return 0;
+    case State::InBlockComment:
+        if (c == '\n') {
+            ++m_line.nBytes;
+            ++m_line.nComment;
+            EndPhysicalLine();
+            return 1;
+        }
+        if (c == '*' && next != '*' && next != '\\') {
+            m_line.nBytes += next == '/' ? 2 : 1;
+            m_line.nComment += next == '/' ? 2 : 1;
+            m_line.bComment = true;
+            if (next != '/')
+                return 1; // a star that closes nothing
+            m_state = State::InCode;
+            m_token = Token::None;
+            return 2;
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// Ends the code run at pEnd. Every byte the run can stop at other than a quote or a
+// backslash ends the token, so only those need the token worked out.
+void SyntaxLineStream::EndCodeRun(const char* pEnd, bool bNeedToken)
+{
+    m_token = bNeedToken ? TokenAfterRun(m_pCodeRun, pEnd, m_codeRunToken) : Token::None;
+    m_pCodeRun = nullptr;
+}
+
+// Adds p[nFrom, nTo) of a 64-byte chunk to the line in the current state.
+[[gnu::always_inline]] inline void SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid)
+{
+    const auto nLen = static_cast<std::int64_t>(nTo - nFrom);
+    const std::uint64_t nSpan = (nTo - nFrom >= 64 ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << (nTo - nFrom)) - 1)
+        << nFrom;
+    const bool bSolid = (nSolid & nSpan) != 0;
+    m_line.nBytes += nLen;
+    switch (m_state) {
+    case State::InCode:
+        if (bSolid) {
+            m_line.bCode = true;
+            m_bLineStart = false;
+        }
+        if (m_pCodeRun == nullptr) {
+            m_pCodeRun = p + nFrom;
+            m_codeRunToken = m_token;
+        }
+        break;
+    case State::InLineComment:
+    case State::InBlockComment:
+        m_line.nComment += nLen;
+        m_line.bComment = m_line.bComment || bSolid;
+        break;
+    case State::InRawString:
+        m_line.bCode = true;
+        break;
+    default:
+        m_line.bCode = m_line.bCode || bSolid;
+        break;
+    }
+}
+
+// One byte of the file: the byte-order mark and splices are taken here, the rest goes to the lexer.
+void SyntaxLineStream::Physical(unsigned char c)
+{
+    if (m_bFileStart) {
+        if (c == BOM[m_nBomBytes]) {
+            if (++m_nBomBytes == 3) {
+                m_bFileStart = false;
+                m_line.nBytes += 3; // blanks of a code line
+            }
+            return;
+        }
+        m_bFileStart = false;
+        for (std::uint32_t i = 0; i < m_nBomBytes; ++i)
+            Physical(BOM[i]);
+    }
+    if (m_state == State::InRawDelimiter) {
+        RawDelimiterByte(c);
+        return;
+    }
+    if (m_state == State::InRawString) {
+        RawStringByte(c);
+        return;
+    }
+    if (m_bAfterBackslash) {
+        if (!m_bSpliceCr && (c == ' ' || c == '\t')) {
+            ++m_nSpliceBlanks;
+            return;
+        }
+        if (!m_bSpliceCr && c == '\r') {
+            m_bSpliceCr = true;
+            return;
+        }
+        m_bAfterBackslash = false;
+        if (c == '\n') { // a splice: its bytes belong to whatever the lexer is in
+            TakeByState('\\');
+            for (std::uint32_t i = 0; i < m_nSpliceBlanks; ++i)
+                TakeByState(' ');
+            if (m_bSpliceCr)
+                TakeByState('\r');
+            TakeByState('\n');
+            EndPhysicalLine();
+            return;
+        }
+        Logical('\\');
+        for (std::uint32_t i = 0; i < m_nSpliceBlanks; ++i)
+            Logical(' ');
+        if (m_bSpliceCr)
+            Logical('\r');
+    }
+    if (c == '\\') {
+        m_bAfterBackslash = true;
+        m_nSpliceBlanks = 0;
+        m_bSpliceCr = false;
+        return;
+    }
+    Logical(c);
+    if (c == '\n')
+        EndPhysicalLine();
+}
+
+void SyntaxLineStream::Logical(unsigned char c)
+{
+    switch (m_state) {
+    case State::InCode:
+        LogicalInCode(c);
+        return;
+    case State::AfterSlash:
+        if (c == '/' || c == '*') {
+            ResolveSlash(true);
+            m_state = c == '/' ? State::InLineComment : State::InBlockComment;
+            TakeComment(c);
+            DirectiveByte(' ', true); // a comment parts tokens as a blank does
+            return;
+        }
+        ResolveSlash(false);
+        m_state = State::InCode;
+        m_bLineStart = false;
+        DirectiveByte('/', false);
+        LogicalInCode(c);
+        return;
+    case State::AfterPercent:
+        m_state = State::InCode;
+        if (c == ':') {
+            TakeCode(c);
+            StartDirective();
+            return;
+        }
+        m_bLineStart = false;
+        LogicalInCode(c);
+        return;
+    case State::AfterNumberQuote:
+        if (isLetter(c) || isDigit(c) || c == '_') { // the quote was a digit separator
+            m_state = State::InCode;
+            LogicalInCode(c);
+            return;
+        }
+        m_state = State::InChar;
+        m_token = Token::None;
+        Logical(c);
+        return;
+    case State::InLineComment:
+        TakeComment(c);
+        if (c == '\n') {
+            m_state = State::InCode;
+            EndLogicalLine();
+        }
+        return;
+    case State::InBlockComment:
+        TakeComment(c);
+        if (c == '*')
+            m_state = State::AfterBlockStar;
+        return;
+    case State::AfterBlockStar:
+        TakeComment(c);
+        if (c == '/') {
+            m_state = State::InCode;
+            m_token = Token::None;
+        } else if (c != '*') {
+            m_state = State::InBlockComment;
+        }
+        return;
+    case State::InString:
+    case State::InChar:
+    case State::InStringEscape:
+    case State::InCharEscape: {
+        TakeCode(c);
+        DirectiveByte(c, isBlank(c));
+        const bool bString = m_state == State::InString || m_state == State::InStringEscape;
+        if (c == '\n') { // an unterminated literal ends with its line
+            m_state = State::InCode;
+            EndLogicalLine();
+        } else if (m_state == State::InStringEscape || m_state == State::InCharEscape) {
+            m_state = bString ? State::InString : State::InChar;
+        } else if (c == '\\') {
+            m_state = bString ? State::InStringEscape : State::InCharEscape;
+        } else if (c == (bString ? '"' : '\'')) {
+            m_state = State::InCode;
+            m_token = Token::None;
+        }
+        return;
+    }
+    case State::InRawDelimiter:
+    case State::InRawString:
+        return; // never here: raw strings take their bytes before splices are looked for
+    }
+}
+
+void SyntaxLineStream::LogicalInCode(unsigned char c)
+{
+    if (c == '/') {
+        m_state = State::AfterSlash;
+        m_token = Token::None;
+        TakePending(c);
+        return;
+    }
+    TakeCode(c);
+    switch (c) {
+    case '\n':
+        EndLogicalLine();
+        return;
+    case '"':
+    case '\'':
+        DirectiveByte(c, false);
+        m_bLineStart = false;
+        if (c == '\'')
+            m_state = m_token == Token::Number ? State::AfterNumberQuote : State::InChar;
+        else if (m_token == Token::RawPrefix) {
+            m_state = State::InRawDelimiter;
+            m_nDelimiter = 0;
+        } else
+            m_state = State::InString;
+        if (m_state != State::AfterNumberQuote)
+            m_token = Token::None;
+        return;
+    case '#':
+    case '%':
+        if (m_bLineStart && m_directive == Directive::None) {
+            if (c == '#')
+                StartDirective();
+            else
+                m_state = State::AfterPercent;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    const bool bBlank = isBlank(c);
+    DirectiveByte(c, bBlank);
+    m_token = NextToken(m_token, c);
+    if (!bBlank)
+        m_bLineStart = false;
+}
+
+// Between R" and (: no splice, no escape; a byte no delimiter may hold makes the '"' a plain string's.
+void SyntaxLineStream::RawDelimiterByte(unsigned char c)
+{
+    if (c == '(') {
+        m_line.nBytes += m_nDelimiter + 1;
+        m_line.bCode = true;
+        m_state = State::InRawString;
+        m_nRawMatch = 0;
+        return;
+    }
+    if (m_nDelimiter == m_delimiter.size() || isBlank(c) || c == ')' || c == '\\') {
+        ReplayAsString();
+        Physical(c);
+        return;
+    }
+    m_delimiter[m_nDelimiter++] = c;
+}
+
+// The delimiter read so far, lexed again from just after the '"' as a plain string.
+void SyntaxLineStream::ReplayAsString()
+{
+    const std::array<unsigned char, 16> delimiter = m_delimiter;
+    const std::uint32_t nDelimiter = m_nDelimiter;
+    m_nDelimiter = 0;
+    m_state = State::InString;
+    for (std::uint32_t i = 0; i < nDelimiter; ++i)
+        Physical(delimiter[i]);
+}
+
+void SyntaxLineStream::RawStringByte(unsigned char c)
+{
+    ++m_line.nBytes;
+    m_line.bCode = true; // a blank line inside a raw string is code
+    if (m_nRawMatch > 0) {
+        const std::uint32_t nMatched = m_nRawMatch - 1; // delimiter bytes after the ')'
+        if (nMatched == m_nDelimiter && c == '"') {
+            m_state = State::InCode;
+            m_token = Token::None;
+            m_nRawMatch = 0;
+            return;
+        }
+        if (nMatched < m_nDelimiter && c == m_delimiter[nMatched]) {
+            ++m_nRawMatch;
+            return;
+        }
+        m_nRawMatch = 0;
+    }
+    if (c == ')')
+        m_nRawMatch = 1; // the delimiter holds no ')', so a match can only start here
+    if (c == '\n')
+        EndPhysicalLine();
+}
+
+void SyntaxLineStream::TakeCode(unsigned char c)
+{
+    ++m_line.nBytes;
+    m_line.bCode = m_line.bCode || !isBlank(c);
+}
+
+void SyntaxLineStream::TakeComment(unsigned char c)
+{
+    ++m_line.nBytes;
+    ++m_line.nComment;
+    m_line.bComment = m_line.bComment || !isBlank(c);
+}
+
+void SyntaxLineStream::TakePending(unsigned char c)
+{
+    ++m_line.nBytes;
+    ++m_line.nPending;
+    m_line.bPendingSolid = m_line.bPendingSolid || !isBlank(c);
+}
+
+void SyntaxLineStream::TakeByState(unsigned char c)
+{
+    switch (m_state) {
+    case State::InLineComment:
+    case State::InBlockComment:
+    case State::AfterBlockStar:
+        TakeComment(c);
+        return;
+    case State::AfterSlash:
+        TakePending(c);
+        return;
+    default:
+        TakeCode(c);
+        return;
+    }
+}
+
+// The bytes from a '/' up to here, on this line and the held ones, are a comment's or code.
+void SyntaxLineStream::ResolveSlash(bool bComment)
+{
+    const auto resolve = [bComment](LineRecord& line) {
+        if (bComment) {
+            line.nComment += line.nPending;
+            line.bComment = line.bComment || line.bPendingSolid;
+        } else {
+            line.bCode = line.bCode || line.bPendingSolid;
+        }
+        line.nPending = 0;
+        line.bPendingSolid = false;
+    };
+    for (LineRecord& line : m_held)
+        resolve(line);
+    resolve(m_line);
+    m_state = State::InCode; // the caller sets the state that follows
+    FlushHeld();
+}
+
+void SyntaxLineStream::EndLogicalLine()
+{
+    if (m_directive != Directive::None)
+        EndDirective();
+    m_bLineStart = true;
+    m_token = Token::None;
+}
+
+void SyntaxLineStream::StartDirective()
+{
+    m_directive = Directive::BeforeName;
+    m_nName = 0;
+    m_nExpression = 0;
+    m_bLineStart = false;
+    m_bDirectiveInGroup = m_bInDisabledGroup;
+    // Only a directive at the disabled group's own depth can end it.
+    m_bNamePending = m_bInDisabledGroup && m_nSkippedDepth == 0;
+}
+
+// A byte of code on a directive's logical line: its name, then its expression without blanks.
+void SyntaxLineStream::DirectiveByte(unsigned char c, bool bBlank)
+{
+    switch (m_directive) {
+    case Directive::None:
+    case Directive::Rest:
+        return;
+    case Directive::BeforeName:
+        if (bBlank)
+            return;
+        if (isIdentifier(c)) {
+            m_directive = Directive::InName;
+            m_name[m_nName++] = static_cast<char>(c);
+            return;
+        }
+        ResolveDirectiveName();
+        break;
+    case Directive::InName:
+        if (!bBlank && isIdentifier(c)) {
+            if (m_nName < m_name.size())
+                m_name[m_nName++] = static_cast<char>(c); // a full buffer names no directive we know
+            return;
+        }
+        ResolveDirectiveName();
+        if (bBlank)
+            return;
+        break;
+    case Directive::InBody:
+        if (bBlank)
+            return;
+        break;
+    }
+    if (m_directive != Directive::InBody)
+        return;
+    m_expression[m_nExpression++] = static_cast<char>(c);
+    if (m_nExpression == m_expression.size())
+        m_directive = Directive::Rest; // too long to be 0, 1, (0), (1), false or true
+}
+
+// Inside a disabled group, a directive's name says whether its lines end the group or belong to it.
+void SyntaxLineStream::ResolveDirectiveName()
+{
+    const DirectiveName name = directiveNameOf(std::string_view(m_name.data(), m_nName));
+    m_directive = name == DirectiveName::If || name == DirectiveName::Elif ? Directive::InBody : Directive::Rest;
+    if (!m_bNamePending)
+        return;
+    m_bNamePending = false;
+    switch (name) {
+    case DirectiveName::Elif:
+    case DirectiveName::ElifOnName:
+    case DirectiveName::Else:
+    case DirectiveName::Endif:
+        m_bInDisabledGroup = false;
+        m_line.bDisabled = false;
+        for (LineRecord& line : m_held)
+            line.bDisabled = false;
+        break;
+    default:
+        break;
+    }
+    FlushHeld();
+}
+
+void SyntaxLineStream::EndDirective()
+{
+    if (m_directive == Directive::BeforeName || m_directive == Directive::InName)
+        ResolveDirectiveName();
+    m_directive = Directive::None;
+    const DirectiveName name = directiveNameOf(std::string_view(m_name.data(), m_nName));
+    const Condition condition = m_nExpression < m_expression.size()
+        ? conditionOf(std::string_view(m_expression.data(), m_nExpression))
+        : Condition::Depends;
+    if (m_bDirectiveInGroup && m_nSkippedDepth > 0) {
+        if (name == DirectiveName::If || name == DirectiveName::Ifdef || name == DirectiveName::Ifndef)
+            ++m_nSkippedDepth;
+        else if (name == DirectiveName::Endif)
+            --m_nSkippedDepth;
+        return;
+    }
+    if (m_bDirectiveInGroup && (name == DirectiveName::If || name == DirectiveName::Ifdef || name == DirectiveName::Ifndef)) {
+        ++m_nSkippedDepth;
+        return;
+    }
+    switch (name) {
+    case DirectiveName::If:
+    case DirectiveName::Ifdef:
+    case DirectiveName::Ifndef:
+        m_chains.push_back(name == DirectiveName::If && condition == Condition::AlwaysTrue);
+        if (name == DirectiveName::If && condition == Condition::AlwaysFalse) {
+            m_bInDisabledGroup = true;
+            m_nSkippedDepth = 0;
+        }
+        return;
+    case DirectiveName::Elif:
+    case DirectiveName::ElifOnName:
+    case DirectiveName::Else:
+        if (m_chains.empty())
+            return;
+        if (m_chains.back()) {
+            m_bInDisabledGroup = true; // a group before was always taken
+        } else if (name == DirectiveName::Elif) {
+            m_bInDisabledGroup = condition == Condition::AlwaysFalse;
+            m_chains.back() = condition == Condition::AlwaysTrue;
+        } else {
+            m_bInDisabledGroup = false;
+        }
+        m_nSkippedDepth = 0;
+        return;
+    case DirectiveName::Endif:
+        if (!m_chains.empty())
+            m_chains.pop_back();
+        m_bInDisabledGroup = false;
+        return;
+    case DirectiveName::Other:
+        return;
+    }
+}
+
+void SyntaxLineStream::EndPhysicalLine()
+{
+    if (m_state == State::AfterSlash || m_bNamePending)
+        m_held.push_back(m_line);
+    else
+        Classify(m_line);
+    m_line = LineRecord {};
+    m_line.bDisabled = m_bInDisabledGroup;
+}
+
+void SyntaxLineStream::FlushHeld()
+{
+    if (m_state == State::AfterSlash || m_bNamePending)
+        return;
+    for (const LineRecord& line : m_held)
+        Classify(line);
+    m_held.clear();
+}
+
+void SyntaxLineStream::Classify(const LineRecord& line)
+{
+    ++m_counters.nTotalLines;
+    m_counters.nTotalChars += line.nBytes;
+    if (line.bDisabled) {
+        ++m_counters.nDisabledLines;
+    } else if (!line.bCode) {
+        ++(line.bComment ? m_counters.nCommentLines : m_counters.nEmptyLines);
+    } else {
+        ++m_counters.nCodeLines;
+        m_counters.nCodeChars += line.nBytes - line.nComment;
+        ++(line.bComment ? m_counters.nCommentLines : m_counters.nCodeOnlyLines);
+    }
+}
+
+void SyntaxLineStream::Finish()
+{
+    if (m_bFileStart) { // the file is a part of a byte-order mark
+        m_bFileStart = false;
+        for (std::uint32_t i = 0; i < m_nBomBytes; ++i)
+            Physical(BOM[i]);
+    }
+    while (m_state == State::InRawDelimiter)
+        ReplayAsString();
+    if (m_bAfterBackslash) {
+        m_bAfterBackslash = false;
+        Logical('\\');
+        for (std::uint32_t i = 0; i < m_nSpliceBlanks; ++i)
+            Logical(' ');
+        if (m_bSpliceCr)
+            Logical('\r');
+    }
+    if (m_state == State::AfterSlash)
+        ResolveSlash(false);
+    if (m_directive != Directive::None)
+        EndDirective();
+    FlushHeld();
+    if (m_line.nBytes > 0)
+        Classify(m_line);
+    m_line = LineRecord {};
+}
