@@ -312,27 +312,32 @@ TEST_F(PindrelReport, ByProjectGivesEachProjectItsLoneFiguresAndTheTotal)
         m_dir.Path() + "/t\\tn\\nr\\rb\\\\\tCode & comments\t1\t\t100\t% of total lines\n");
 }
 
-// This file counts the same under both rules; what --syntax adds is checked in every output.
+// a.c: a code line with a comment (7 code characters of 12), an empty line; b.c: a block
+// comment alone, #if 0 and #endif (code) around two disabled lines, then y; (23 code
+// characters in all, 41 characters).
 TEST(PindrelReportSyntax, EveryOutputNamesTheRulesAndShowsTheDisabledLines)
 {
     TempDir dir;
     const std::string csSrc = dir.MakeDir("s");
     dir.WriteFile("s/a.c", "int a; // c\n\n");
+    dir.WriteFile("s/b.c", "/* x */\n#if 0\nx;\n\n#endif\ny;\n");
     const std::string csHtml = dir / "page.html";
     EXPECT_EQ(runReport({ "--syntax", "--tsv", "--html", csHtml, csSrc }).csOut,
-        "Code & comments\t1\t\t50\t% of total lines\n"
-        "Code only\t0\t\t 0\t% of Code & comments\n"
-        "# lines\t2\t\t\t\n"
-        "# lines with comments\t1\t\t100\t% of Code & comments\n"
-        "# empty lines\t1\t\t50\t% of total lines\n"
-        "# code characters\t\t7\t\t\n"
-        "# characters / code line\t\t 7\t\t\n"
-        "% of code characters / # characters\t\t\t53\t\n"
-        "# disabled lines\t0\t\t 0\t% of total lines\n");
-    EXPECT_NE(ReadWholeFile(csHtml).find("<h1>Pindrel report (syntax rules)</h1>"), std::string::npos);
+        "Code & comments\t4\t\t50\t% of total lines\n"
+        "Code only\t3\t\t75\t% of Code & comments\n"
+        "# lines\t8\t\t\t\n"
+        "# lines with comments\t2\t\t50\t% of Code & comments\n"
+        "# empty lines\t1\t\t12\t% of total lines\n"
+        "# code characters\t\t23\t\t\n"
+        "# characters / code line\t\t 5\t\t\n"
+        "% of code characters / # characters\t\t\t56\t\n"
+        "# disabled lines\t2\t\t25\t% of total lines\n");
+    const std::string csPage = ReadWholeFile(csHtml);
+    EXPECT_NE(csPage.find("<h1>Pindrel report (syntax rules)</h1>"), std::string::npos);
+    EXPECT_NE(csPage.find("; Empty 1 (12.5 %); Disabled 2 (25.0 %)\""), std::string::npos) << csPage;
     const std::string csText = runReport({ "--syntax", csSrc }).csOut;
     EXPECT_TRUE(csText.ends_with(
-        "\n# disabled lines" + std::string(27, ' ') + "0" + std::string(18, ' ') + "0  % of total lines\n"))
+        "\n# disabled lines" + std::string(27, ' ') + "2" + std::string(16, ' ') + "25  % of total lines\n"))
         << csText;
     const std::string csByProject = runReport({ "--syntax", "--by-project", "--tsv", csSrc }).csOut;
     EXPECT_EQ(std::count(csByProject.begin(), csByProject.end(), '\n'), 18) << csByProject;
@@ -340,7 +345,7 @@ TEST(PindrelReportSyntax, EveryOutputNamesTheRulesAndShowsTheDisabledLines)
     const std::string csSyntaxJson = runReport({ "--syntax", "--json", csSrc }).csOut;
     const Json syntax = Json::parse(csSyntaxJson);
     EXPECT_EQ(syntax["rules"], "syntax");
-    EXPECT_EQ(syntax["counters"]["nDisabledLines"], 0);
+    EXPECT_EQ(syntax["counters"]["nDisabledLines"], 2);
     EXPECT_EQ(syntax["rows"].size(), 9u);
     const Json simple = Json::parse(runReport({ "--json", csSrc }).csOut);
     EXPECT_EQ(simple["rules"], "simple");
@@ -349,8 +354,8 @@ TEST(PindrelReportSyntax, EveryOutputNamesTheRulesAndShowsTheDisabledLines)
     const std::string csSaved = dir.WriteFile("syntax.json", csSyntaxJson);
     const std::string csCompared = runReport({ "--syntax", "--compare", csSaved, csSrc }).csOut;
     for (const std::string& csLine :
-        { "\nnDisabledLines" + std::string(7, ' ') + "0    0" + std::string(7, ' ') + "0\n",
-            "\n# disabled lines (% of total lines)" + std::string(16, ' ') + "0    0\n" })
+        { "\nnDisabledLines" + std::string(7, ' ') + "2    2" + std::string(7, ' ') + "0\n",
+            "\n# disabled lines (% of total lines)" + std::string(15, ' ') + "25   25\n" })
         EXPECT_NE(csCompared.find(csLine), std::string::npos) << csLine << "\n" << csCompared;
     // A report of a version that named no rules was counted under the simple ones.
     const std::string csOld = dir.WriteFile("old.json", R"({"files": 1, "projects": [], "counters": {"nTotalLines": 2,
