@@ -5,40 +5,53 @@
 
 namespace {
 
-std::vector<std::vector<std::string>> tableRows(const Report& report)
+std::vector<std::vector<std::string>> tableRows(const ReportRows& rows)
 {
-    std::vector<std::vector<std::string>> rows;
-    for (const ReportRow& row : report)
-        rows.emplace_back(row.begin(), row.end());
-    return rows;
+    std::vector<std::vector<std::string>> cells;
+    for (const ReportRow& row : rows)
+        cells.emplace_back(row.begin(), row.end());
+    return cells;
+}
+
+// The simple rules' page keeps the heading it always had.
+std::string headingOf(CountingRules rules)
+{
+    std::string csHeading = "Pindrel report";
+    if (rules != CountingRules::Simple)
+        csHeading += " (" + std::string(CountingRulesName(rules)) + " rules)";
+    return csHeading;
 }
 
 } // namespace
 
 // The same page as the dialog's export of a list in its default layout.
-FileStatus WriteHtmlReport(
-    const std::string& csPath, const ReportSummary& summary, bool bByProject, const std::string& csDate)
+FileStatus WriteHtmlReport(const std::string& csPath, const ReportModel& model)
 {
     HtmlTable table;
     table.csTitle = "Pindrel";
     for (const ReportColumn& column : REPORT_COLUMNS)
         table.columns.push_back({ column.pszHeading, column.alignment == ColumnAlignment::Right, column.nWidth });
-    table.rows = tableRows(summary.report);
+    table.rows = tableRows(model.rows);
     for (const ReportRowColors& colors : REPORT_ROW_COLORS)
         table.rowColors.push_back({ colors.crFore, colors.crBack });
 
     HtmlPage& page = table.page;
-    page.csHeading = "Pindrel report";
-    page.csDate = csDate;
-    for (const ProjectRun& project : summary.projects)
+    page.csHeading = headingOf(model.rules);
+    page.csDate = model.csPageDate;
+    for (const ProjectRun& project : model.projects)
         page.projects.push_back(project.csDirectory);
-    for (const LineKind& kind : SplitLineKinds(summary.counters))
+    for (const LineKind& kind : SplitLineKinds(model.counters))
         page.slices.push_back({ kind.pszLabel, kind.nLines });
-    if (bByProject) {
+    // Disabled lines are none of the four kinds; a fifth slice shows them where there are any.
+    if (model.counters.nDisabledLines > 0)
+        page.slices.push_back({ "Disabled", model.counters.nDisabledLines });
+    if (model.bByProject) {
         page.csShareUnit = "code lines";
-        for (const ProjectRun& project : summary.projects)
+        for (std::size_t i = 0; i < model.projects.size(); ++i) {
+            const ProjectRun& project = model.projects[i];
             page.sections.push_back(
-                { project.csDirectory, tableRows(BuildReport(project.counters)), project.counters.nCodeLines });
+                { project.csDirectory, tableRows(model.projectRows[i]), project.counters.nCodeLines });
+        }
     }
     return WriteHtmlFile(csPath, table);
 }

@@ -67,6 +67,8 @@ ArgumentParse ParseReportArguments(const std::vector<std::string>& args)
             chooseFormat(arguments, OutputFormat::Json, csError);
         } else if (csArg == "--by-project") {
             arguments.bByProject = true;
+        } else if (csArg == "--syntax") {
+            arguments.rules = CountingRules::Syntax;
         } else if (takePathOption(args, i, "--html", arguments.csHtmlPath, csError)
             || takePathOption(args, i, "--compare", arguments.csComparePath, csError)) {
             // taken, with its file name
@@ -97,8 +99,9 @@ std::string ReportHelpText()
 Counts the lines of the C/C++ files (*.h*, *.c*) below each DIRECTORY, one project
 per directory (at most 500), and prints one report over all of them.
 
-  --tsv              eight lines of five tab-separated cells
-  --json             version, date, files, projects, counters and rows as JSON
+  --tsv              one line of five tab-separated cells per row
+  --json             version, date, rules, files, projects, counters and rows
+                     as JSON
   --html FILE        also write the report as an HTML page: the table, a ring
                      chart of the kinds of line, and the projects counted
   --by-project       each project's own report first, then the total; --tsv
@@ -108,6 +111,11 @@ per directory (at most 500), and prints one report over all of them.
                      files and counters before, now and the change, and the
                      rows' percentages; with --by-project, the projects added,
                      removed and changed (matched by directory)
+  --syntax           count by C and C++ syntax instead of the simple rules
+                     (only // marks a comment): block comments, string and
+                     character literals, raw strings, line splices and
+                     #if 0 groups; the report gains the row # disabled lines.
+                     Reports under different rules are not compared
   --help             show this text
   --version          show the version
 

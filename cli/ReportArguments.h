@@ -5,15 +5,18 @@
 #include <string_view>
 #include <vector>
 
+#include "CountingRules.h"
+
 enum class OutputFormat {
     Text, // a table aligned for a terminal
-    Tsv, // eight lines of five tab-separated cells
+    Tsv, // one line of five tab-separated cells per row
     Json,
 };
 
 struct ReportArguments
 {
     OutputFormat format = OutputFormat::Text;
+    CountingRules rules = CountingRules::Simple; // --syntax: lex C and C++
     std::vector<std::string> directories; // one project each, in selection order
     std::optional<std::string> csHtmlPath;
     std::optional<std::string> csComparePath; // a report --json wrote earlier
@@ -30,8 +33,8 @@ struct ArgumentParse
     [[nodiscard]] bool Ok() const { return csError.empty(); }
 };
 
-inline constexpr std::string_view REPORT_USAGE
-    = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] [--compare OLD.json] DIRECTORY...";
+inline constexpr std::string_view REPORT_USAGE = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] "
+                                                 "[--compare OLD.json] [--syntax] DIRECTORY...";
 
 // Names the environment variable that fixes the number of counting threads.
 inline constexpr const char* THREADS_VARIABLE = "PINDREL_REPORT_THREADS";

@@ -32,6 +32,7 @@ bool readCount(const Json& object, const char* pszKey, std::int64_t& nValue)
     return true;
 }
 
+// The seven counts; nDisabledLines too where a report under the syntax rules gives it.
 bool readCounters(const Json& value, LineCounters& counters)
 {
     if (!value.is_object())
@@ -40,7 +41,22 @@ bool readCounters(const Json& value, LineCounters& counters)
         if (!readCount(value, field.pszName, counters.*field.pMember))
             return false;
     }
-    return true;
+    return !value.contains(DISABLED_LINES_FIELD.pszName)
+        || readCount(value, DISABLED_LINES_FIELD.pszName, counters.*DISABLED_LINES_FIELD.pMember);
+}
+
+bool readRules(const Json& document, CountingRules& rules)
+{
+    const auto it = document.find("rules");
+    if (it == document.end())
+        return true;
+    for (const CountingRules known : { CountingRules::Simple, CountingRules::Syntax }) {
+        if (it->is_string() && it->get<std::string>() == CountingRulesName(known)) {
+            rules = known;
+            return true;
+        }
+    }
+    return false;
 }
 
 // The reason the document is no report, or empty when it is one.
@@ -73,6 +89,8 @@ std::string readReport(const Json& document, SavedReport& report)
         }
         report.projects.push_back(std::move(saved));
     }
+    if (!readRules(document, report.rules))
+        return std::string(pszNotReport) + " (\"rules\" is neither \"simple\" nor \"syntax\")";
     if (const auto generated = document.find("generated"); generated != document.end()) {
         if (!generated->is_string())
             return std::string(pszNotReport) + " (\"generated\" is no date)";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CountingRules.h"
 #include "LineCounters.h"
 #include "ProjectRun.h"
 
@@ -26,6 +27,9 @@ inline constexpr std::array<CounterField, 7> COUNTER_FIELDS { {
     { "nTotalChars", &LineCounters::nTotalChars },
 } };
 
+// The counter only reports under the syntax rules name.
+inline constexpr CounterField DISABLED_LINES_FIELD { "nDisabledLines", &LineCounters::nDisabledLines };
+
 // One project of a saved report. Reports written without --by-project hold no
 // counters per project.
 struct SavedProject
@@ -39,6 +43,7 @@ struct SavedProject
 struct SavedReport
 {
     std::optional<std::string> csGenerated; // reports of older versions carry no date
+    CountingRules rules = CountingRules::Simple; // reports of older versions name none: they counted simply
     std::size_t nFiles = 0;
     LineCounters counters;
     std::vector<SavedProject> projects;

@@ -12,14 +12,17 @@
 #include "CollectSourceFiles.h"
 #include "FileFailureText.h"
 #include "HtmlExport.h"
+#include "JsonReport.h"
 #include "ParallelCount.h"
-#include "ProjectCounting.h"
 #include "ProgressBar.h"
 #include "ProjectCollection.h"
+#include "ProjectCounting.h"
 #include "ReportArguments.h"
 #include "ReportComparison.h"
-#include "ReportFormatters.h"
+#include "ReportModel.h"
 #include "ReportTime.h"
+#include "TextReport.h"
+#include "TsvReport.h"
 
 namespace {
 
@@ -52,7 +55,7 @@ std::optional<FileFailure> htmlFolderProblem(const std::string& csPath)
 }
 
 // Collects and counts every project; a terminal sees a progress bar meanwhile.
-LineCounters collectAndCount(std::vector<ProjectRun>& projects)
+LineCounters collectAndCount(std::vector<ProjectRun>& projects, CountingRules rules)
 {
     std::string csWarning;
     const unsigned nThreads = DefaultThreadCount(&csWarning);
@@ -61,12 +64,28 @@ LineCounters collectAndCount(std::vector<ProjectRun>& projects)
     std::optional<ProgressBar> progress;
     if (::isatty(STDERR_FILENO))
         progress.emplace(stderr, 0);
-    return CollectAndCountProjects(projects, nThreads, [&progress](std::size_t nDone, std::size_t nKnown) {
-        if (progress) {
-            progress->SetTotal(nKnown);
-            progress->Update(nDone);
-        }
-    });
+    return CollectAndCountProjects(
+        projects, nThreads,
+        [&progress](std::size_t nDone, std::size_t nKnown) {
+            if (progress) {
+                progress->SetTotal(nKnown);
+                progress->Update(nDone);
+            }
+        },
+        rules);
+}
+
+std::string writeReport(OutputFormat format, const ReportModel& model)
+{
+    switch (format) {
+    case OutputFormat::Tsv:
+        return WriteTsvReport(model);
+    case OutputFormat::Json:
+        return WriteJsonReport(model);
+    case OutputFormat::Text:
+        break;
+    }
+    return WriteTextReport(model);
 }
 
 int runReport(const ReportArguments& arguments)
@@ -77,6 +96,13 @@ int runReport(const ReportArguments& arguments)
         SavedReportLoad load = LoadSavedReport(*arguments.csComparePath);
         if (!load.Ok()) {
             std::fprintf(stderr, "pindrel-report: %s\n", load.csError.c_str());
+            return EXIT_USAGE;
+        }
+        if (load.report.rules != arguments.rules) {
+            const std::string csProblem = *arguments.csComparePath + ": a report under the "
+                + std::string(CountingRulesName(load.report.rules)) + " rules cannot be compared with one under the "
+                + std::string(CountingRulesName(arguments.rules)) + " rules";
+            std::fprintf(stderr, "pindrel-report: %s\n", csProblem.c_str());
             return EXIT_USAGE;
         }
         before = std::move(load.report);
@@ -94,31 +120,27 @@ int runReport(const ReportArguments& arguments)
         return EXIT_USAGE;
     }
 
-    ReportSummary summary;
-    summary.projects = ProjectsOf(arguments.directories);
-    summary.counters = collectAndCount(summary.projects);
-    for (const std::string& csMessage : ListErrorMessages(summary.projects))
+    std::vector<ProjectRun> projects = ProjectsOf(arguments.directories);
+    const LineCounters counters = collectAndCount(projects, arguments.rules);
+    for (const std::string& csMessage : ListErrorMessages(projects))
         std::fprintf(stderr, "%s\n", csMessage.c_str());
-    if (const std::string csUnread = UnreadableFoldersMessage(TotalUnreadable(summary.projects)); !csUnread.empty())
+    const ReportSettings settings { arguments.rules, arguments.bByProject, FormatIsoUtc(*time), FormatPageDate(*time) };
+    const ReportModel model = BuildReportModel(std::move(projects), counters, settings, std::move(before));
+    if (const std::string csUnread = UnreadableFoldersMessage(model.unreadable); !csUnread.empty())
         std::fprintf(stderr, "%s\n", csUnread.c_str());
-    for (const ProjectRun& project : summary.projects)
-        summary.nFiles += project.files.size();
-    if (summary.nFiles == 0) {
+    if (model.nFiles == 0) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(NO_VALID_FILES_MESSAGE.size()), NO_VALID_FILES_MESSAGE.data());
         return EXIT_NO_FILES;
     }
-    summary.report = BuildReport(summary.counters);
 
     if (arguments.csHtmlPath) {
-        const FileStatus status
-            = WriteHtmlReport(*arguments.csHtmlPath, summary, arguments.bByProject, FormatPageDate(*time));
+        const FileStatus status = WriteHtmlReport(*arguments.csHtmlPath, model);
         if (!status) {
             std::fprintf(stderr, "pindrel-report: %s\n", DescribeFileFailure(*status.failure).c_str());
             return EXIT_OUTPUT_FAILED;
         }
     }
-    const ReportOptions options { arguments.bByProject, FormatIsoUtc(*time), before ? &*before : nullptr };
-    if (!writeStdout(FormatReport(arguments.format, summary, options))) {
+    if (!writeStdout(writeReport(arguments.format, model))) {
         std::perror("pindrel-report: cannot write the report");
         return EXIT_OUTPUT_FAILED;
     }

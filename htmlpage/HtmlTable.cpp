@@ -81,8 +81,9 @@ constexpr const char* PAGE_STYLE
       "}\n";
 
 // Okabe and Ito's colours, told apart with every common colour-vision deficiency
-// and in greyscale print; grey last, for what is left over.
-constexpr std::array<const char*, 4> SLICE_COLORS = { "#e69f00", "#56b4e9", "#0072b2", "#999999" };
+// and in greyscale print; grey for what is left over, and a fifth for a report's
+// fifth kind, so no two slices share a colour.
+constexpr std::array<const char*, 5> SLICE_COLORS = { "#e69f00", "#56b4e9", "#0072b2", "#999999", "#cc79a7" };
 constexpr const char* BAR_COLOR = "#0072b2";
 
 // A circle of circumference 100 lets dash lengths be percentages.

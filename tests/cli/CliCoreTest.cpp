@@ -9,7 +9,7 @@
 #include "ParallelCount.h"
 #include "ProjectFileLists.h"
 #include "ReportArguments.h"
-#include "ReportFormatters.h"
+#include "TextReport.h"
 
 namespace {
 
@@ -49,9 +49,12 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
     EXPECT_EQ(arguments.format, OutputFormat::Tsv);
     EXPECT_EQ(arguments.directories, (std::vector<std::string> { "a", "-b" }));
     EXPECT_EQ(arguments.csHtmlPath, "x.html");
-    const ReportArguments compare = ParseReportArguments({ "--by-project", "--compare=o.json", "d" }).arguments;
+    const ReportArguments compare
+        = ParseReportArguments({ "--by-project", "--compare=o.json", "--syntax", "d" }).arguments;
     EXPECT_TRUE(compare.bByProject);
     EXPECT_EQ(compare.csComparePath, "o.json");
+    EXPECT_EQ(compare.rules, CountingRules::Syntax);
+    EXPECT_EQ(arguments.rules, CountingRules::Simple);
 }
 
 TEST(AppendJsonString, EscapesControlsAndReplacesEachBadByte)

@@ -303,6 +303,69 @@ TEST_F(PindrelReport, ByProjectGivesEachProjectItsLoneFiguresAndTheTotal)
     EXPECT_EQ(std::count(tsv.csOut.begin(), tsv.csOut.end(), '\n'), 24);
     EXPECT_EQ(tsv.csOut.find(csLib + "\tCode & comments\t0\t\t 0\t% of total lines\n"), 0u) << tsv.csOut;
     EXPECT_NE(tsv.csOut.find("\n*\t# empty lines\t2\t\t100\t% of total lines\n"), std::string::npos) << tsv.csOut;
+
+    // A tab, line end or backslash in a directory would split or shift the cells.
+    const std::string csOdd = m_dir.MakeDir("t\tn\nr\rb\\");
+    m_dir.WriteFile("t\tn\nr\rb\\/o.c", "x;\n");
+    const std::string csOddTsv = runReport({ "--by-project", "--tsv", csOdd }).csOut;
+    EXPECT_EQ(csOddTsv.substr(0, csOddTsv.find('\n') + 1),
+        m_dir.Path() + "/t\\tn\\nr\\rb\\\\\tCode & comments\t1\t\t100\t% of total lines\n");
+}
+
+// a.c: a code line with a comment (7 code characters of 12), an empty line; b.c: a block
+// comment alone, #if 0 and #endif (code) around two disabled lines, then y; (23 code
+// characters in all, 41 characters).
+TEST(PindrelReportSyntax, EveryOutputNamesTheRulesAndShowsTheDisabledLines)
+{
+    TempDir dir;
+    const std::string csSrc = dir.MakeDir("s");
+    dir.WriteFile("s/a.c", "int a; // c\n\n");
+    dir.WriteFile("s/b.c", "/* x */\n#if 0\nx;\n\n#endif\ny;\n");
+    const std::string csHtml = dir / "page.html";
+    EXPECT_EQ(runReport({ "--syntax", "--tsv", "--html", csHtml, csSrc }).csOut,
+        "Code & comments\t4\t\t50\t% of total lines\n"
+        "Code only\t3\t\t75\t% of Code & comments\n"
+        "# lines\t8\t\t\t\n"
+        "# lines with comments\t2\t\t50\t% of Code & comments\n"
+        "# empty lines\t1\t\t12\t% of total lines\n"
+        "# code characters\t\t23\t\t\n"
+        "# characters / code line\t\t 5\t\t\n"
+        "% of code characters / # characters\t\t\t56\t\n"
+        "# disabled lines\t2\t\t25\t% of total lines\n");
+    const std::string csPage = ReadWholeFile(csHtml);
+    EXPECT_NE(csPage.find("<h1>Pindrel report (syntax rules)</h1>"), std::string::npos);
+    EXPECT_NE(csPage.find("; Empty 1 (12.5 %); Disabled 2 (25.0 %)\""), std::string::npos) << csPage;
+    const std::string csText = runReport({ "--syntax", csSrc }).csOut;
+    EXPECT_TRUE(csText.ends_with(
+        "\n# disabled lines" + std::string(27, ' ') + "2" + std::string(16, ' ') + "25  % of total lines\n"))
+        << csText;
+    const std::string csByProject = runReport({ "--syntax", "--by-project", "--tsv", csSrc }).csOut;
+    EXPECT_EQ(std::count(csByProject.begin(), csByProject.end(), '\n'), 18) << csByProject;
+
+    const std::string csSyntaxJson = runReport({ "--syntax", "--json", csSrc }).csOut;
+    const Json syntax = Json::parse(csSyntaxJson);
+    EXPECT_EQ(syntax["rules"], "syntax");
+    EXPECT_EQ(syntax["counters"]["nDisabledLines"], 2);
+    EXPECT_EQ(syntax["rows"].size(), 9u);
+    const Json simple = Json::parse(runReport({ "--json", csSrc }).csOut);
+    EXPECT_EQ(simple["rules"], "simple");
+    EXPECT_FALSE(simple["counters"].contains("nDisabledLines"));
+
+    const std::string csSaved = dir.WriteFile("syntax.json", csSyntaxJson);
+    const std::string csCompared = runReport({ "--syntax", "--compare", csSaved, csSrc }).csOut;
+    for (const std::string& csLine :
+        { "\nnDisabledLines" + std::string(7, ' ') + "2    2" + std::string(7, ' ') + "0\n",
+            "\n# disabled lines (% of total lines)" + std::string(15, ' ') + "25   25\n" })
+        EXPECT_NE(csCompared.find(csLine), std::string::npos) << csLine << "\n" << csCompared;
+    // A report of a version that named no rules was counted under the simple ones.
+    const std::string csOld = dir.WriteFile("old.json", R"({"files": 1, "projects": [], "counters": {"nTotalLines": 2,
+        "nCommentLines": 1, "nCodeLines": 1, "nCodeOnlyLines": 0, "nEmptyLines": 1, "nCodeChars": 7, "nTotalChars": 13}})");
+    const ProcessResult refused = runReport({ "--syntax", "--compare", csOld, csSrc });
+    EXPECT_EQ(refused.nExitCode, 2);
+    EXPECT_EQ(refused.csErr,
+        "pindrel-report: " + csOld
+            + ": a report under the simple rules cannot be compared with one under the syntax rules\n");
+    EXPECT_EQ(refused.csOut, "");
 }
 
 TEST_F(PindrelReport, CompareGivesTheExactChangesSinceASavedReport)
@@ -382,6 +445,10 @@ TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
         { "noprojects.json", "{\"files\": 1, " + csCounters + "}", "not a Pindrel report (no \"projects\" list)" },
         { "nameless.json", "{\"files\": 1, " + csCounters + ", \"projects\": [{\"files\": 1}]}",
             "not a Pindrel report (a project without \"directory\" or \"files\")" },
+        { "fast.json", "{\"rules\": \"fast\", \"files\": 1, " + csCounters + ", \"projects\": []}",
+            "not a Pindrel report (\"rules\" is neither \"simple\" nor \"syntax\")" },
+        { "syntax.json", "{\"rules\": \"syntax\", \"files\": 1, " + csCounters + ", \"projects\": []}",
+            "a report under the syntax rules cannot be compared with one under the simple rules" },
     };
     m_dir.MakeDir("folder.json");
     ASSERT_EQ(::mkfifo((m_dir / "fifo.json").c_str(), 0644), 0);

@@ -183,7 +183,8 @@ TEST(RenderHtml, ReportPageValidatesAndShowsEachShare)
     table.page.csHeading = "Pindrel report";
     table.page.csDate = "2026-11-30 00:53 UTC";
     table.page.projects = { "/src/a", "<b&c>" };
-    table.page.slices = { { "Comment only", 10 }, { "Code with a comment", 30 }, { "Code only", 60 }, { "Empty", 0 } };
+    table.page.slices = { { "Comment only", 10 }, { "Code with a comment", 30 }, { "Code only", 60 }, { "Empty", 0 },
+        { "Disabled", 0 } };
     table.page.csShareUnit = "code lines";
     table.page.sections = { { "/src/a", { { "Code only", "30" } }, 30 }, { "<b&c>", { { "Code only", "10" } }, 10 } };
     const std::string csHtml = RenderHtml(table);
@@ -199,10 +200,12 @@ TEST(RenderHtml, ReportPageValidatesAndShowsEachShare)
     for (const char* pszPart :
         { "2 projects: <span class=\"dir\">/src/a</span>, <span class=\"dir\">&lt;b&amp;c&gt;</span>",
             "role=\"img\" aria-label=\"Ring chart of 100 lines: Comment only 10 (10.0 %); Code with a comment 30 "
-            "(30.0 %); Code only 60 (60.0 %); Empty 0 (0.0 %)\"",
+            "(30.0 %); Code only 60 (60.0 %); Empty 0 (0.0 %); Disabled 0 (0.0 %)\"",
             // The third slice starts where 40 % of the ring is drawn.
             "stroke=\"#0072b2\" stroke-width=\"6\" stroke-dasharray=\"60.000 40.000\" stroke-dashoffset=\"-15.000\"",
             "<span>Empty</span><span class=\"num\">0</span><span class=\"num\">0.0 %</span>",
+            // A fifth kind takes a colour of its own, not the first slice's again.
+            "style=\"color: #cc79a7\" aria-hidden=\"true\">\xE2\x96\xA0</span><span>Disabled</span>",
             "<rect width=\"75.0\" height=\"4\" fill=\"#0072b2\"/></svg><span>75.0 % of code lines (30)</span>",
             "<h3 class=\"dir\">&lt;b&amp;c&gt;</h3>" })
         EXPECT_NE(csHtml.find(pszPart), std::string::npos) << pszPart << "\n" << csHtml;

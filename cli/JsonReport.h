@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+#include "ReportModel.h"
+
+// One JSON object: "version", "generated", "rules", "files", "folders_unreadable", "projects",
+// "counters", "rows", and "compare" when there is a report to compare with.
+[[nodiscard]] std::string WriteJsonReport(const ReportModel& model);
