@@ -2,15 +2,18 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "ProfileFaults.h"
+#include "RunAsNobody.h"
 #include "TempDir.h"
 
 namespace fs = std::filesystem;
@@ -20,14 +23,34 @@ namespace {
 const std::string OTHER_SECTIONS = "[lvResults]\n; widths\nwidth0=120\n";
 
 // Whether permission bits bind this process (they do not for root).
-bool permissionsBind(const TempDir& dir)
+// The path a save names when it fails, or nothing when it succeeds. Root ignores permission
+// bits, so the save runs in a child that acts as nobody.
+std::optional<std::string> failedPathOfSaveAsNobody(const std::string& csIni)
 {
-    const std::string csFolder = dir.MakeDir("probe");
-    ::chmod(csFolder.c_str(), 0555);
-    const bool bBind = ::access(csFolder.c_str(), W_OK) != 0;
-    ::chmod(csFolder.c_str(), 0755);
-    fs::remove(csFolder);
-    return bBind;
+    int anPipe[2];
+    if (::pipe(anPipe) != 0)
+        return "(no pipe)";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(anPipe[0]);
+        if (!BecomeNobody())
+            ::_exit(2);
+        const FileStatus status = ReplacePrivateProfileSection(csIni, "Projects", { { "0", "x" } });
+        const std::string csPath = status ? std::string() : status.failure->csPath;
+        const bool bWritten = ::write(anPipe[1], csPath.data(), csPath.size()) == static_cast<ssize_t>(csPath.size());
+        ::_exit(!bWritten ? 3 : status ? 0 : 1);
+    }
+    ::close(anPipe[1]);
+    std::string csPath;
+    char acBuffer[4096];
+    for (ssize_t n; (n = ::read(anPipe[0], acBuffer, sizeof acBuffer)) > 0;)
+        csPath.append(acBuffer, static_cast<std::size_t>(n));
+    ::close(anPipe[0]);
+    int nStatus = 0;
+    ::waitpid(pid, &nStatus, 0);
+    if (!WIFEXITED(nStatus) || WEXITSTATUS(nStatus) > 1)
+        return "(the child acting as nobody failed)";
+    return WEXITSTATUS(nStatus) == 0 ? std::nullopt : std::optional(csPath);
 }
 
 class ProfileValueRoundTrip : public testing::TestWithParam<std::string>
@@ -173,16 +196,14 @@ TEST(PrivateProfile, UnreadableOrUnreachableFileIsNeverOverwritten)
 TEST(PrivateProfile, ReadOnlyFileOrFolderFailsAndStaysIntact)
 {
     const TempDir dir;
-    if (!permissionsBind(dir))
-        GTEST_SKIP() << "permission bits do not bind this user (root)";
     const std::string csIni = dir.WriteFile("ro/Pindrel.ini", OTHER_SECTIONS);
+    ASSERT_TRUE(GiveToNobody(dir.Path()));
     for (const auto& [csChmodPath, nMode] : { std::pair { csIni, 0444 }, std::pair { dir / "ro", 0555 } }) {
         SCOPED_TRACE(csChmodPath);
         ::chmod(csChmodPath.c_str(), static_cast<mode_t>(nMode));
-        const FileStatus status = ReplacePrivateProfileSection(csIni, "Projects", { { "0", "x" } });
+        const std::optional<std::string> failedPath = failedPathOfSaveAsNobody(csIni);
         ::chmod(csChmodPath.c_str(), csChmodPath == csIni ? 0644 : 0755);
-        ASSERT_FALSE(status);
-        EXPECT_EQ(status.failure->csPath, csIni);
+        EXPECT_EQ(failedPath, std::optional(csIni));
         EXPECT_EQ(ReadWholeFile(csIni), OTHER_SECTIONS);
         EXPECT_EQ(FolderNames(dir / "ro"), std::vector<std::string> { "Pindrel.ini" });
     }
