@@ -2,7 +2,8 @@
 # Measures pindrel-report on real-sized work, warm cache, and prints figures only:
 #   - /usr/include (made large with the Boost and Qt headers) and the unpacked
 #     Debian linux-source-6.1 tree, each against `wc -l` over the same files, in
-#     paired rounds (the commands of one round run back to back), as medians;
+#     paired rounds (the commands of one round run back to back), as medians,
+#     under the simple rules and under --syntax;
 #     the speed-up of all threads over one; two `wc -l` over half the list each,
 #     in parallel, as the two-core reference; peak memory; cloc on /usr/include;
 #   - the times that tests used to bound: 100,000 files in one directory,
@@ -91,27 +92,31 @@ bench_tree() {
     # Warm the cache, then paired rounds.
     "$report" --tsv "$tree" >/dev/null
     wc -l --files0-from="$work/list0" >/dev/null
-    : >"$work/all" && : >"$work/one" && : >"$work/wc" && : >"$work/wc2"
+    : >"$work/all" && : >"$work/syntax" && : >"$work/one" && : >"$work/wc" && : >"$work/wc2"
     for ((r = 0; r < rounds; r++)); do
         seconds "$report" --tsv "$tree" >>"$work/all"
+        seconds "$report" --syntax --tsv "$tree" >>"$work/syntax"
         seconds env PINDREL_REPORT_THREADS=1 "$report" --tsv "$tree" >>"$work/one"
         seconds wc -l --files0-from="$work/list0" >>"$work/wc"
         seconds two_wc >>"$work/wc2"
     done
-    local all one wc wc2 peak
+    local all syntax one wc wc2 peak peakSyntax
     all=$(median <"$work/all")
+    syntax=$(median <"$work/syntax")
     one=$(median <"$work/one")
     wc=$(median <"$work/wc")
     wc2=$(median <"$work/wc2")
     peak=$(peak_kib "$report" --tsv "$tree")
-    awk -v a="$all" -v o="$one" -v w="$wc" -v w2="$wc2" -v n="$rounds" -v th="$(nproc)" -v pk="$peak" 'BEGIN {
+    peakSyntax=$(peak_kib "$report" --syntax --tsv "$tree")
+    awk -v a="$all" -v sy="$syntax" -v pks="$peakSyntax" -v o="$one" -v w="$wc" -v w2="$wc2" -v n="$rounds" -v th="$(nproc)" -v pk="$peak" 'BEGIN {
         printf "medians of %d paired rounds, %d cores\n", n, th
         printf "  %-40s %8.3f s  %5.2fx wc\n", "pindrel-report --tsv (all threads)", a, a / w
+        printf "  %-40s %8.3f s  %5.2fx wc  %5.2fx simple\n", "pindrel-report --syntax --tsv (all threads)", sy, sy / w, sy / a
         printf "  %-40s %8.3f s  %5.2fx wc\n", "pindrel-report --tsv (1 thread)", o, o / w
         printf "  %-40s %8.3f s\n", "wc -l, same files", w
         printf "  %-40s %8.3f s  %5.2fx wc\n", "two wc -l in parallel, half each", w2, w2 / w
         printf "  speed-up, all threads over one:  %5.2fx (two wc -l: %.2fx)\n", o / a, w / w2
-        printf "  peak memory (all threads):       %5.1f MiB\n", pk / 1024
+        printf "  peak memory (all threads):       %5.1f MiB, %.1f MiB with --syntax\n", pk / 1024, pks / 1024
     }'
 }
 
