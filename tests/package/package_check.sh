@@ -140,6 +140,7 @@ while IFS='|' read -r words expected; do
 done <<'ROWS'
 pindrel-report --h|--help --html
 pindrel-report --by|--by-project
+pindrel-report --sy|--syntax
 pindrel-report --json --co|--compare
 pindrel-report s|src srv
 pindrel-report --html s|sample.c src srv
