@@ -111,7 +111,7 @@ bench_tree() {
     awk -v a="$all" -v sy="$syntax" -v pks="$peakSyntax" -v o="$one" -v w="$wc" -v w2="$wc2" -v n="$rounds" -v th="$(nproc)" -v pk="$peak" 'BEGIN {
         printf "medians of %d paired rounds, %d cores\n", n, th
         printf "  %-40s %8.3f s  %5.2fx wc\n", "pindrel-report --tsv (all threads)", a, a / w
-        printf "  %-40s %8.3f s  %5.2fx wc  %5.2fx simple\n", "pindrel-report --syntax --tsv (all threads)", sy, sy / w, sy / a
+        printf "  %-40s %8.3f s  %5.2fx wc  %5.2fx simple\n", "pindrel-report --syntax (all threads)", sy, sy / w, sy / a
         printf "  %-40s %8.3f s  %5.2fx wc\n", "pindrel-report --tsv (1 thread)", o, o / w
         printf "  %-40s %8.3f s\n", "wc -l, same files", w
         printf "  %-40s %8.3f s  %5.2fx wc\n", "two wc -l in parallel, half each", w2, w2 / w
