@@ -183,8 +183,10 @@ public:
     {
         for (ProjectRun& project : projects)
             project.readFailures.clear();
-        for (const auto& [nProject, failure] : m_readFailures) {
-            std::vector<FileReadFailure>& failures = projects[nProject].readFailures;
+        // Not a structured binding: clang 14, which builds the fuzz targets, cannot capture one.
+        for (const auto& projectFailure : m_readFailures) {
+            const FileReadFailure& failure = projectFailure.second;
+            std::vector<FileReadFailure>& failures = projects[projectFailure.first].readFailures;
             if (std::none_of(failures.begin(), failures.end(),
                     [&failure](const FileReadFailure& f) { return f.csPath == failure.csPath; }))
                 failures.push_back(failure);
