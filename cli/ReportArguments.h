@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@ struct ReportArguments
     std::optional<std::string> csHtmlPath;
     std::optional<std::string> csComparePath; // a report --json wrote earlier
     bool bByProject = false;
+    std::vector<std::string> excludePatterns; // --exclude, in the order given
+    bool bGitignore = false; // --gitignore: only the files git would list
+    std::optional<std::size_t> historyPoints; // --history[=N]: how many commits to pick; none without it
     bool bHelp = false;
     bool bVersion = false;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CountingRules.h"
+#include "FileSelection.h"
 #include "LineCounters.h"
 #include "ProjectRun.h"
 #include "ReportComparison.h"
@@ -19,6 +20,26 @@ struct ReportComparisonModel
     SavedReport before;
     ReportRows beforeRows;
     std::vector<ProjectComparison> projects; // with bByProject only; they point into the model's projects
+};
+
+// What the collection was limited to, and what that left out.
+struct ReportScope
+{
+    bool bGitignore = false;
+    std::vector<std::string> excludePatterns;
+    ScopeCounts leftOut;
+
+    // Whether any limit was asked for: only then do the outputs speak of scope.
+    [[nodiscard]] bool Limited() const { return bGitignore || !excludePatterns.empty(); }
+};
+
+// One picked commit of a history report and what its tree held.
+struct HistoryPoint
+{
+    std::string csCommit; // the full id
+    std::string csDate;   // the commit's time, UTC ISO 8601
+    std::size_t nFiles = 0;
+    LineCounters counters;
 };
 
 // One report as every output shows it: what was counted, under which rules, and
@@ -47,6 +68,9 @@ struct ReportModel
     std::vector<ReportRows> projectRows; // one per project, with bByProject only
 
     std::optional<ReportComparisonModel> comparison;
+
+    ReportScope scope;
+    std::vector<HistoryPoint> history; // oldest first; empty unless --history
 };
 
 // How the report is to be made, beyond what was counted.

@@ -190,6 +190,14 @@ FileCountResult CountFile(const std::string& csPath, LineCounters& counters, Cou
     return countable.result;
 }
 
+void CountText(std::string_view text, LineCounters& counters, CountingRules rules)
+{
+    RulesStream stream(rules);
+    stream.Feed(text.data(), text.size());
+    stream.Finish();
+    counters += stream.Counters();
+}
+
 void CountFileLines(int nProject, int nFile)
 {
     if (nProject < 0 || nProject >= MAX_PROJECTS || nFile < 0)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "CountingRules.h"
 #include "FileHandle.h"
@@ -42,6 +43,10 @@ int CountFileSegment(int fd, std::uint64_t nSize, std::uint64_t nSegment, std::u
 // and no further than the size they had when opened, so a FIFO cannot block and
 // a growing file cannot keep the reader forever. Lines are classified by rules.
 FileCountResult CountFile(const std::string& csPath, LineCounters& counters, CountingRules rules = CountingRules::Simple);
+
+// Adds the lines of text held in memory (a file's content read from elsewhere)
+// to counters, exactly as CountFile counts a file of the same bytes.
+void CountText(std::string_view text, LineCounters& counters, CountingRules rules = CountingRules::Simple);
 
 // Counts file nFile of slot nProject of ProjectFileLists into g_lineCounters.
 // Indices outside the lists count nothing.
