@@ -7,6 +7,7 @@
 #include <limits>
 #include <sys/stat.h>
 
+#include "FileSelection.h"
 #include "LineCounters.h"
 #include "OpenPath.h"
 #include "SourceNameMatch.h"
@@ -171,7 +172,7 @@ std::string JoinPath(const std::string& csDir, const std::string& csName)
 
 int WalkSourceTree(const std::string& csRoot,
     const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit,
-    UnreadableFolders* pUnreadable)
+    UnreadableFolders* pUnreadable, const std::function<bool(const std::string& csPath)>& fnEnters)
 {
     DescriptorWalk walk(csRoot);
     int nRootError = walk.OpenRoot();
@@ -188,8 +189,11 @@ int WalkSourceTree(const std::string& csRoot,
         const std::size_t nLevel = walk.Levels() > 0 ? walk.Levels() - 1 : 0;
         // Reverse onto the stack, so the first subdirectory is visited first.
         for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-            if (it->bDirectory && walk.Levels() > 0)
-                pending.push_back({ JoinPath(csCurrent, it->csName), nLevel, csCurrent.size() + 1 });
+            if (!it->bDirectory || walk.Levels() == 0)
+                continue;
+            std::string csPath = JoinPath(csCurrent, it->csName);
+            if (!fnEnters || fnEnters(csPath))
+                pending.push_back({ std::move(csPath), nLevel, csCurrent.size() + 1 });
         }
         entries.clear();
         bool bOpened = false;
@@ -229,23 +233,54 @@ std::size_t CollectMatchingPaths(const std::string& csDir, std::string_view csEx
     return list.size() - nBefore;
 }
 
+void WalkProject(ProjectRun& project, const std::function<void(std::string&& csPath, std::size_t nPattern)>& fnTake,
+    const std::function<void()>& fnAfterDirectory)
+{
+    project.unreadable = {};
+    project.leftOut = {};
+    const FileSelection* const pSelection = project.selection.get();
+    const bool bLimited = pSelection != nullptr && pSelection->Limited();
+    // Below the root, a path's part after csDirectory + '/' is the one the selection is asked about.
+    const std::size_t nRelativeStart = project.csDirectory.size() + 1;
+    const auto relativeOf = [nRelativeStart](const std::string& csPath) {
+        return std::string_view(csPath).substr(std::min(nRelativeStart, csPath.size()));
+    };
+    std::function<bool(const std::string&)> fnEnters;
+    if (bLimited) {
+        fnEnters = [&](const std::string& csPath) {
+            const bool bEnters = pSelection->EntersDirectory(relativeOf(csPath));
+            project.leftOut.nFoldersLeftOut += bEnters ? 0 : 1;
+            return bEnters;
+        };
+    }
+    project.nListError = WalkSourceTree(
+        project.csDirectory,
+        [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
+            for (const DirectoryEntry& entry : entries) {
+                const std::optional<std::size_t> nPattern = FileSelection::PatternOf(entry.csName);
+                if (!nPattern)
+                    continue;
+                std::string csPath = JoinPath(csCurrent, entry.csName);
+                if (bLimited && !pSelection->KeepsFile(relativeOf(csPath))) {
+                    ++project.leftOut.nFilesLeftOut;
+                    continue;
+                }
+                fnTake(std::move(csPath), *nPattern);
+            }
+            if (fnAfterDirectory)
+                fnAfterDirectory();
+        },
+        &project.unreadable, fnEnters);
+}
+
 void CollectProject(ProjectRun& project)
 {
     // One walk for both patterns: listing the tree twice costs as much as the second pattern's files.
     FileList sources;
     project.files.clear();
-    project.unreadable = {};
-    project.nListError = WalkSourceTree(
-        project.csDirectory,
-        [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
-            for (const DirectoryEntry& entry : entries) {
-                if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[0]))
-                    project.files.push_back(JoinPath(csCurrent, entry.csName));
-                else if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[1]))
-                    sources.push_back(JoinPath(csCurrent, entry.csName));
-            }
-        },
-        &project.unreadable);
+    WalkProject(project, [&](std::string&& csPath, std::size_t nPattern) {
+        (nPattern == 0 ? project.files : sources).push_back(std::move(csPath));
+    });
     project.files.insert(
         project.files.end(), std::make_move_iterator(sources.begin()), std::make_move_iterator(sources.end()));
 }

@@ -30,9 +30,20 @@ inline constexpr std::array<std::string_view, 2> PROJECT_PATTERNS { "h*", "c*" }
 // cannot be listed, else 0; a deeper directory that cannot be opened or listed
 // is counted in pUnreadable (when given) and visited with the entries it gave.
 // One that is gone or no longer a directory when reached is skipped silently.
+// fnEnters, when given, is asked with each subdirectory's path before it is
+// entered; one it refuses is not listed, nor anything below it.
 int WalkSourceTree(const std::string& csRoot,
     const std::function<void(const std::string& csDir, const std::vector<DirectoryEntry>& entries)>& fnVisit,
-    UnreadableFolders* pUnreadable = nullptr);
+    UnreadableFolders* pUnreadable = nullptr, const std::function<bool(const std::string& csPath)>& fnEnters = {});
+
+// Walks project.csDirectory as WalkSourceTree does and hands fnTake each file
+// project.selection keeps (the name rule alone without one), with the index of
+// the pattern in PROJECT_PATTERNS it fell under, in walk order; fnAfterDirectory,
+// when given, is called after each directory's files. Directories the selection
+// refuses are not entered. Sets project.nListError, project.unreadable and
+// project.leftOut.
+void WalkProject(ProjectRun& project, const std::function<void(std::string&& csPath, std::size_t nPattern)>& fnTake,
+    const std::function<void()>& fnAfterDirectory = {});
 
 // Test seam: called on the walking thread after each directory was visited, so a
 // test can change the tree at a chosen point of a walk. Not thread-safe: set it

@@ -46,6 +46,9 @@ public:
     [[nodiscard]] const std::vector<std::string>& ExcludePatterns() const { return m_excludePatterns; }
     [[nodiscard]] bool HasFilter() const { return m_filter != nullptr; }
 
+    // Whether it leaves out more than the name rule does: only then are paths asked about.
+    [[nodiscard]] bool Limited() const { return m_filter != nullptr || !m_excludePatterns.empty(); }
+
 private:
     std::vector<std::string> m_excludePatterns;
     std::shared_ptr<const ScopeFilter> m_filter;

@@ -15,7 +15,6 @@
 
 #include "CollectSourceFiles.h"
 #include "CountFileLines.h"
-#include "SourceNameMatch.h"
 
 namespace {
 
@@ -401,23 +400,17 @@ LineCounters CollectAndCountProjects(std::vector<ProjectRun>& projects, unsigned
         const StopOnExit stop(run);
         try {
             for (std::size_t i = 0; i < projects.size(); ++i) {
-                projects[i].unreadable = {};
-                projects[i].nListError = WalkSourceTree(projects[i].csDirectory,
-                    [&](const std::string& csCurrent, const std::vector<DirectoryEntry>& entries) {
-                        for (const DirectoryEntry& entry : entries) {
-                            for (std::size_t nPattern = 0; nPattern < PROJECT_PATTERNS.size(); ++nPattern) {
-                                if (MatchesSourcePattern(entry.csName, PROJECT_PATTERNS[nPattern])) {
-                                    found[i][nPattern].push_back(JoinPath(csCurrent, entry.csName));
-                                    run.Append({ &found[i][nPattern].back(), i });
-                                    break;
-                                }
-                            }
-                        }
+                WalkProject(
+                    projects[i],
+                    [&](std::string&& csPath, std::size_t nPattern) {
+                        found[i][nPattern].push_back(std::move(csPath));
+                        run.Append({ &found[i][nPattern].back(), i });
+                    },
+                    [&] {
                         run.Publish(false);
                         if (fnProgress)
                             fnProgress(std::min(run.Taken(), run.Published()), run.Published());
-                    },
-                    &projects[i].unreadable);
+                    });
             }
         } catch (...) {
             run.Publish(true);

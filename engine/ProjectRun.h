@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <string>
 #include <vector>
+#include <memory>
+#include "FileSelection.h"
 #include "LineCounters.h"
 #include "ProjectFileLists.h"
 // The folders below a project that could not be opened or listed: their files
@@ -28,4 +30,6 @@ struct ProjectRun
     int nListError = 0;         // errno when csDirectory itself could not be listed, else 0
     UnreadableFolders unreadable; // the folders below csDirectory that could not be read
     std::vector<FileReadFailure> readFailures; // by path; the lines read before the failure are counted
+    std::shared_ptr<const FileSelection> selection; // which files count; none: the name rule alone
+    ScopeCounts leftOut;        // what the selection left out, filled by the walk
 };

@@ -1,0 +1,6 @@
+#include "GitScopeFilter.h"
+
+GitScope OpenGitScope(const std::string&)
+{
+    return { nullptr, "not inside a git work tree; counted whole" };
+}
