@@ -300,11 +300,26 @@ per directory (at most 500), and prints one report over all of them.
                      character literals, raw strings, line splices and
                      #if 0 groups; the report gains the row # disabled lines.
                      Reports under different rules are not compared
+  --exclude PATTERN  leave out what PATTERN matches (may be repeated): a
+                     pattern without / matches a file or folder name at any
+                     depth, one with / the path below the DIRECTORY, where *
+                     does not cross / and ** does; an excluded folder is not
+                     read at all
+  --gitignore        count only the files git would list: the tracked ones
+                     and the untracked ones it does not ignore; a DIRECTORY
+                     outside a git work tree is counted whole, with a line
+                     on standard error saying so
+  --history[=N]      how the code grew: up to N commits (50 without N) of the
+                     first-parent history of HEAD, spread evenly over time,
+                     counted from the repository without a checkout; one row
+                     per commit, and a stacked area chart with --html.
+                     Implies --gitignore; not with --compare or --by-project
   --help             show this text
   --version          show the version
 
-Exit status: 0 report printed, 1 no matching file found, 2 bad usage or an
-OLD.json that cannot be read, 3 the output could not be written.
+Exit status: 0 report printed, 1 no matching file found, 2 bad usage, an
+OLD.json that cannot be read or a DIRECTORY without a readable git history
+(--history), 3 the output could not be written.
 Environment: )";
     csHelp += THREADS_VARIABLE;
     csHelp += "=N counts with N threads (default: one per core).\n             ";
