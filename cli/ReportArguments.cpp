@@ -44,7 +44,7 @@ public:
 private:
     // --name alone.
     void flag(const char* pszName, std::function<void()> fnTake);
-    // --name WORD (whatever the word looks like) or --name=WORD; csNeeds names the value in "--name needs ...".
+    // --name WORD (whatever the word looks like) or --name=WORD; pszNeeds ends "--name needs ...".
     void valued(const char* pszName, const char* pszNeeds, std::function<void(std::string)> fnTake);
     // --name, or --name=VALUE: a word after a bare --name is not its value.
     void optionalValue(const char* pszName, std::function<void(std::optional<std::string>)> fnTake);
@@ -53,6 +53,8 @@ private:
     void fail(std::string csProblem);
     // The first word before "--" that looks like an option CLI11 does not know.
     [[nodiscard]] std::optional<std::string> firstUnknownOption() const;
+    // What the option csWord needs as its next word ("a file name"), or null if it takes none.
+    [[nodiscard]] const char* nextWordNeededBy(const std::string& csWord) const;
     [[nodiscard]] std::vector<std::string> markValuesAfterEquals(const std::vector<std::string>& args) const;
     void takeWordsLeft();
     void setPath(std::optional<std::string>& csTarget, const char* pszOption, std::string csPath);
@@ -63,7 +65,7 @@ private:
     std::string& m_csError;
     CLI::App m_app;
     std::vector<std::string> m_optionNames;
-    std::vector<std::pair<std::string, const char*>> m_wordTakers; // the options that take the next word, and what
+    std::vector<std::pair<std::string, const char*>> m_wordTakers; // options taking the next word, and its kind
 };
 
 CommandLine::CommandLine(ArgumentParse& parse)
@@ -158,13 +160,18 @@ std::optional<std::string> CommandLine::firstUnknownOption() const
     return std::nullopt;
 }
 
+const char* CommandLine::nextWordNeededBy(const std::string& csWord) const
+{
+    const auto taker = std::ranges::find(m_wordTakers, csWord, &std::pair<std::string, const char*>::first);
+    return taker != m_wordTakers.end() ? taker->second : nullptr;
+}
+
 std::vector<std::string> CommandLine::markValuesAfterEquals(const std::vector<std::string>& args) const
 {
     std::vector<std::string> marked = args;
     for (std::size_t i = 0; i < marked.size() && marked[i] != "--"; ++i) {
         std::string& csWord = marked[i];
-        const auto takesNextWord = [&](const auto& taker) { return taker.first == csWord; };
-        if (std::ranges::any_of(m_wordTakers, takesNextWord)) {
+        if (nextWordNeededBy(csWord)) {
             ++i; // its value, even one that starts with '-'
             continue;
         }
@@ -184,8 +191,8 @@ void CommandLine::Read(const std::vector<std::string>& args)
         m_app.parse(std::move(reversed));
     } catch (const CLI::ArgumentMismatch&) {
         // The one way CLI11 runs short of a value here: an option that takes the next word is the last word.
-        const auto taker = std::ranges::find(m_wordTakers, args.back(), &std::pair<std::string, const char*>::first);
-        handle([&] { fail(args.back() + " needs " + (taker != m_wordTakers.end() ? taker->second : "a value")); });
+        const char* const pszNeeds = nextWordNeededBy(args.back());
+        handle([&] { fail(args.back() + " needs " + (pszNeeds ? pszNeeds : "a value")); });
     } catch (const CLI::ParseError& error) {
         handle([&] { fail(error.what()); });
     }
