@@ -83,12 +83,10 @@ CommandLine::CommandLine(ArgumentParse& parse)
     flag("--gitignore", [this] { m_arguments.bGitignore = true; });
     flag("--help", [this] { m_arguments.bHelp = true; });
     flag("--version", [this] { m_arguments.bVersion = true; });
-    valued("--html", "a file name", [this](std::string csPath) {
-        setPath(m_arguments.csHtmlPath, "--html", std::move(csPath));
-    });
-    valued("--compare", "a file name", [this](std::string csPath) {
-        setPath(m_arguments.csComparePath, "--compare", std::move(csPath));
-    });
+    valued("--html", "a file name",
+        [this](std::string csPath) { setPath(m_arguments.csHtmlPath, "--html", std::move(csPath)); });
+    valued("--compare", "a file name",
+        [this](std::string csPath) { setPath(m_arguments.csComparePath, "--compare", std::move(csPath)); });
     valued("--exclude", "a pattern", [this](std::string csPattern) {
         if (csPattern.empty())
             fail("--exclude needs a pattern");
