@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ReportModel.h"
@@ -19,6 +21,6 @@ struct HistoryColumn
 // One point's cells under those columns: the full date, the commit's short id, plain integers.
 [[nodiscard]] std::vector<std::string> HistoryCells(const HistoryPoint& point, CountingRules rules);
 
-// The lines of each kind the chart stacks, with their labels: the four kinds, and disabled lines under the syntax rules.
+// The labelled lines of each kind: the four kinds, and disabled lines under the syntax rules.
 [[nodiscard]] std::vector<std::pair<std::string, std::int64_t>> HistoryKinds(
     const LineCounters& counters, CountingRules rules);

@@ -146,8 +146,8 @@ void appendGrid(std::string& out, std::int64_t nStep, std::int64_t nTop, const S
     for (std::int64_t nValue = 0; nValue <= nTop; nValue += nStep) {
         const std::string csY = coordinate(scale.Y(nValue));
         csGrid += (nValue > 0 ? " M" : "M") + coordinate(PLOT_LEFT) + " " + csY + " H" + coordinate(PLOT_RIGHT);
-        csLabels += "<text class=\"y\" x=\"" + coordinate(PLOT_LEFT - 6.0) + "\" y=\"" + coordinate(scale.Y(nValue) + 4.0)
-            + "\">" + axisText(nValue) + "</text>\n";
+        csLabels += "<text class=\"y\" x=\"" + coordinate(PLOT_LEFT - 6.0) + "\" y=\""
+            + coordinate(scale.Y(nValue) + 4.0) + "\">" + axisText(nValue) + "</text>\n";
     }
     out += "<path class=\"grid\" d=\"" + csGrid + "\"/>\n" + csLabels;
 }
