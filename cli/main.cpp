@@ -17,6 +17,7 @@
 #include "ProgressBar.h"
 #include "ProjectCollection.h"
 #include "ProjectCounting.h"
+#include "ProjectScope.h"
 #include "ReportArguments.h"
 #include "ReportComparison.h"
 #include "ReportModel.h"
@@ -121,6 +122,8 @@ int runReport(const ReportArguments& arguments)
     }
 
     std::vector<ProjectRun> projects = ProjectsOf(arguments.directories);
+    for (const std::string& csProblem : SelectProjectFiles(projects, arguments))
+        std::fprintf(stderr, "%s\n", csProblem.c_str());
     const LineCounters counters = collectAndCount(projects, arguments.rules);
     for (const std::string& csMessage : ListErrorMessages(projects))
         std::fprintf(stderr, "%s\n", csMessage.c_str());
