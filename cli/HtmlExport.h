@@ -6,7 +6,8 @@
 #include "ReportModel.h"
 
 // Writes the report as the dialog's HTML export would, with a heading giving
-// the date, the projects and, under the syntax rules, the rules; a ring chart of
+// the date, the projects, what a limited scope left out and, under the syntax
+// rules, the rules; a ring chart of
 // the kinds of line and, with bByProject, each project's table and share of the
 // code lines.
 [[nodiscard]] FileStatus WriteHtmlReport(const std::string& csPath, const ReportModel& model);

@@ -130,6 +130,21 @@ void appendComparison(std::string& csOut, const ReportModel& model, const Report
     csOut += "\n  }";
 }
 
+// Always written, so that a reader need not guess what a missing key meant.
+void appendScope(std::string& csOut, const ReportScope& scope)
+{
+    csOut += ",\n  \"scope\": {\"gitignore\": ";
+    csOut += scope.bGitignore ? "true" : "false";
+    csOut += ", \"exclude\": [";
+    for (std::size_t i = 0; i < scope.excludePatterns.size(); ++i) {
+        if (i > 0)
+            csOut += ", ";
+        AppendJsonString(csOut, scope.excludePatterns[i]);
+    }
+    csOut += "], \"files_left_out\": " + std::to_string(scope.leftOut.nFilesLeftOut);
+    csOut += ", \"folders_left_out\": " + std::to_string(scope.leftOut.nFoldersLeftOut) + '}';
+}
+
 } // namespace
 
 std::string WriteJsonReport(const ReportModel& model)
@@ -142,6 +157,7 @@ std::string WriteJsonReport(const ReportModel& model)
     AppendJsonString(csOut, CountingRulesName(model.rules));
     csOut += ",\n  \"files\": " + std::to_string(model.nFiles);
     csOut += ",\n  \"folders_unreadable\": " + std::to_string(model.unreadable.nCount);
+    appendScope(csOut, model.scope);
     csOut += ",\n  \"projects\": [";
     for (std::size_t i = 0; i < model.projects.size(); ++i) {
         csOut += i > 0 ? ",\n    " : "\n    ";

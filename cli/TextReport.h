@@ -10,5 +10,6 @@
 [[nodiscard]] std::string FormatTextTable(std::span<const ReportRow> rows);
 
 // The report for a terminal: with bByProject each project's table first, then
-// the total's; then, when there is one, the comparison with the saved report.
+// the total's and, when the scope was limited, a line saying what it left out;
+// then, when there is one, the comparison with the saved report.
 [[nodiscard]] std::string WriteTextReport(const ReportModel& model);

@@ -106,6 +106,10 @@ int runReport(const ReportArguments& arguments)
             std::fprintf(stderr, "pindrel-report: %s\n", csProblem.c_str());
             return EXIT_USAGE;
         }
+        const SavedScope scope { arguments.bGitignore, arguments.excludePatterns };
+        if (const std::string csWarning = ScopeChangeWarning(*arguments.csComparePath, load.report.scope, scope);
+            !csWarning.empty())
+            std::fprintf(stderr, "%s\n", csWarning.c_str());
         before = std::move(load.report);
     }
     if (arguments.csHtmlPath) {
@@ -127,7 +131,8 @@ int runReport(const ReportArguments& arguments)
     const LineCounters counters = collectAndCount(projects, arguments.rules);
     for (const std::string& csMessage : ListErrorMessages(projects))
         std::fprintf(stderr, "%s\n", csMessage.c_str());
-    const ReportSettings settings { arguments.rules, arguments.bByProject, FormatIsoUtc(*time), FormatPageDate(*time) };
+    const ReportSettings settings { arguments.rules, arguments.bByProject, FormatIsoUtc(*time), FormatPageDate(*time),
+        { arguments.bGitignore, arguments.excludePatterns, {} } };
     const ReportModel model = BuildReportModel(std::move(projects), counters, settings, std::move(before));
     if (const std::string csUnread = UnreadableFoldersMessage(model.unreadable); !csUnread.empty())
         std::fprintf(stderr, "%s\n", csUnread.c_str());
