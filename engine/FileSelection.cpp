@@ -96,6 +96,19 @@ bool wildcardsMatch(std::string_view csPattern, std::string_view csText)
     return nPat == csPattern.size();
 }
 
+// The next '/' from nFrom that separates parts: one inside a set ("[/a]") does not.
+std::size_t nextSeparator(std::string_view csPattern, std::size_t nFrom)
+{
+    for (std::size_t i = nFrom; i < csPattern.size(); ++i) {
+        if (csPattern[i] == '/')
+            return i;
+        std::size_t nNext = 0;
+        if (csPattern[i] == '[' && (bracketTakes(csPattern, i, '\0', nNext), nNext != 0))
+            i = nNext - 1;
+    }
+    return std::string_view::npos;
+}
+
 bool partMatches(const Part& part, std::string_view csName)
 {
     return part.kind == Part::Kind::Literal ? part.csText == csName : wildcardsMatch(part.csText, csName);
@@ -126,16 +139,16 @@ ExcludeRule ExcludeRule::Of(std::string_view csPattern)
         rule.bDirectoriesOnly = true;
         csPattern.remove_suffix(1);
     }
-    rule.bWholePath = csPattern.find('/') != std::string_view::npos;
+    rule.bWholePath = nextSeparator(csPattern, 0) != std::string_view::npos;
     while (csPattern.starts_with('/'))
         csPattern.remove_prefix(1);
     std::size_t nStart = 0;
     while (nStart <= csPattern.size()) {
-        const std::size_t nEnd = std::min(csPattern.find('/', nStart), csPattern.size());
+        const std::size_t nEnd = std::min(nextSeparator(csPattern, nStart), csPattern.size());
         const std::string_view csText = csPattern.substr(nStart, nEnd - nStart);
         nStart = nEnd + 1;
-        if (csText.empty())
-            continue; // "a//b" is "a/b"
+        if (csText.empty() || csText == ".")
+            continue; // "a//b" and "./a/b" are "a/b"
         Part part { hasWildcard(csText) ? Part::Kind::Wildcards : Part::Kind::Literal, std::string(csText) };
         if (rule.bWholePath && csText == "**")
             part.kind = Part::Kind::AnyDepth;

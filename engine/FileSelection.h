@@ -57,7 +57,8 @@ struct ExcludeRule
 // against the whole path below the project, where '*' and '?' do not cross '/'
 // and "**" as a whole component stands for any number of components, none
 // included ("src/**" leaves out src itself). A leading '/' changes nothing but
-// readability ("/build" is the project's own build folder, "build" every one);
+// readability ("/build" and "./build" are the project's own build folder, "build"
+// every one);
 // a trailing '/' limits a pattern to directories and is not counted as a '/'.
 class FileSelection
 {

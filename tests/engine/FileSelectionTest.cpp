@@ -43,9 +43,11 @@ TEST(FileSelection, ExcludePatternsTakeNamesAtAnyDepthAndPathsFromTheProject)
         { "src/gen", "a/src/gen", true, false },
         { "/build", "build", true, true },
         { "/build", "sub/build", true, false },
+        { "./build", "build", true, true },
         { "src/*.c", "src/a.c", false, true },
         { "src/*.c", "src/sub/a.c", false, false },
         { "a*b/c.c", "ax/b/c.c", false, false },
+        { "src/[/b]x.c", "src/bx.c", false, true }, // a '/' in a set separates nothing
         { "**/test", "test", true, true },
         { "**/test", "a/b/test", true, true },
         { "a/**/b.c", "a/b.c", false, true },
