@@ -294,6 +294,15 @@ TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
     }
 }
 
+// main.cpp counts 5 lines; main.h is left out, and sub is never entered.
+TEST_F(PindrelReport, ExcludedFilesAndFoldersAreLeftOutAndSaidToBe)
+{
+    const ProcessResult result = runReport({ "--exclude", "sub", "--exclude=main.h", m_dir / "app" });
+    EXPECT_EQ(result.nExitCode, 0) << result.csErr;
+    EXPECT_NE(result.csOut.find("\n# lines" + std::string(36, ' ') + "5\n"), std::string::npos) << result.csOut;
+    EXPECT_TRUE(result.csOut.ends_with("\n1 file and 1 folder left out by 2 exclude patterns\n")) << result.csOut;
+}
+
 // The page an earlier version wrote for these projects, kept in data/: without a
 // limited scope not a byte may change.
 TEST_F(PindrelReport, UnlimitedPageIsTheOneEarlierVersionsWrote)
