@@ -70,6 +70,8 @@ FileStatus WriteHtmlReport(const std::string& csPath, const ReportModel& model)
 
     HtmlPage& page = table.page;
     page.csHeading = headingOf(model.rules);
+    if (model.scope.Limited())
+        page.csScope = LeftOutText(model.scope);
     page.csDate = model.csPageDate;
     for (const ProjectRun& project : model.projects)
         page.projects.push_back(project.csDirectory);

@@ -130,9 +130,9 @@ void appendComparison(std::string& csOut, const ReportModel& model, const Report
     csOut += "\n  }";
 }
 
-// What a history counted: git's tracked files, less the exclude patterns. Nothing is
-// counted of what the tree leaves out, so no figure of it is given.
-void appendHistoryScope(std::string& csOut, const ReportScope& scope)
+// Always written, so that a reader need not guess what a missing key meant. A
+// history counts nothing of what its trees leave out, so it gives no such figure.
+void appendScope(std::string& csOut, const ReportScope& scope, bool bWithLeftOut)
 {
     csOut += ",\n  \"scope\": {\"gitignore\": ";
     csOut += scope.bGitignore ? "true" : "false";
@@ -142,12 +142,17 @@ void appendHistoryScope(std::string& csOut, const ReportScope& scope)
             csOut += ", ";
         AppendJsonString(csOut, scope.excludePatterns[i]);
     }
-    csOut += "]}";
+    csOut += ']';
+    if (bWithLeftOut) {
+        csOut += ", \"files_left_out\": " + std::to_string(scope.leftOut.nFilesLeftOut);
+        csOut += ", \"folders_left_out\": " + std::to_string(scope.leftOut.nFoldersLeftOut);
+    }
+    csOut += '}';
 }
 
 void appendHistory(std::string& csOut, const ReportModel& model)
 {
-    appendHistoryScope(csOut, model.scope);
+    appendScope(csOut, model.scope, false);
     csOut += ",\n  \"history\": [";
     for (std::size_t i = 0; i < model.history.size(); ++i) {
         const HistoryPoint& point = model.history[i];
@@ -179,6 +184,7 @@ std::string WriteJsonReport(const ReportModel& model)
     }
     csOut += ",\n  \"files\": " + std::to_string(model.nFiles);
     csOut += ",\n  \"folders_unreadable\": " + std::to_string(model.unreadable.nCount);
+    appendScope(csOut, model.scope, true);
     csOut += ",\n  \"projects\": [";
     for (std::size_t i = 0; i < model.projects.size(); ++i) {
         csOut += i > 0 ? ",\n    " : "\n    ";

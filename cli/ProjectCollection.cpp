@@ -46,6 +46,20 @@ UnreadableFolders TotalUnreadable(const std::vector<ProjectRun>& projects)
     return total;
 }
 
+ScopeCounts TotalLeftOut(const std::vector<ProjectRun>& projects)
+{
+    ScopeCounts total;
+    std::vector<std::string> taken;
+    for (const ProjectRun& project : projects) {
+        if (project.leftOut == ScopeCounts {}
+            || std::find(taken.begin(), taken.end(), project.csDirectory) != taken.end())
+            continue;
+        taken.push_back(project.csDirectory);
+        total += project.leftOut;
+    }
+    return total;
+}
+
 std::string UnreadableFoldersMessage(const UnreadableFolders& unreadable)
 {
     if (unreadable.nCount == 0)

@@ -17,6 +17,9 @@
 // text taken once (as ListErrorMessages does); csFirst is the first met.
 [[nodiscard]] UnreadableFolders TotalUnreadable(const std::vector<ProjectRun>& projects);
 
+// What the projects' scopes left out, each project directory text taken once.
+[[nodiscard]] ScopeCounts TotalLeftOut(const std::vector<ProjectRun>& projects);
+
 // "pindrel-report: N folders could not be read (not counted); the first: PATH: reason",
 // or empty when every folder was read.
 [[nodiscard]] std::string UnreadableFoldersMessage(const UnreadableFolders& unreadable);

@@ -59,6 +59,48 @@ bool readRules(const Json& document, CountingRules& rules)
     return false;
 }
 
+bool readScope(const Json& document, SavedScope& scope)
+{
+    const auto it = document.find("scope");
+    if (it == document.end())
+        return true;
+    if (!it->is_object())
+        return false;
+    const auto gitignore = it->find("gitignore");
+    const auto exclude = it->find("exclude");
+    if (gitignore == it->end() || !gitignore->is_boolean() || exclude == it->end() || !exclude->is_array())
+        return false;
+    scope.bGitignore = gitignore->get<bool>();
+    for (const Json& pattern : *exclude) {
+        if (!pattern.is_string())
+            return false;
+        scope.excludePatterns.push_back(pattern.get<std::string>());
+    }
+    return true;
+}
+
+// The patterns as a set, in the form a saved report holds them.
+std::vector<std::string> patternSet(const std::vector<std::string>& patterns)
+{
+    std::vector<std::string> set;
+    for (const std::string& csPattern : patterns)
+        set.push_back(ToValidUtf8(csPattern));
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+    return set;
+}
+
+std::string scopeText(const SavedScope& scope)
+{
+    std::string csText = scope.bGitignore ? ".gitignore" : "";
+    if (!scope.excludePatterns.empty()) {
+        csText += csText.empty() ? "exclude " : " and exclude ";
+        for (std::size_t i = 0; i < scope.excludePatterns.size(); ++i)
+            csText += (i > 0 ? ", " : "") + scope.excludePatterns[i];
+    }
+    return csText.empty() ? "whole directories" : csText;
+}
+
 // The reason the document is no report, or empty when it is one.
 std::string readReport(const Json& document, SavedReport& report)
 {
@@ -91,6 +133,8 @@ std::string readReport(const Json& document, SavedReport& report)
     }
     if (!readRules(document, report.rules))
         return std::string(pszNotReport) + " (\"rules\" is neither \"simple\" nor \"syntax\")";
+    if (!readScope(document, report.scope))
+        return std::string(pszNotReport) + " (\"scope\" without \"gitignore\" and \"exclude\")";
     if (const auto generated = document.find("generated"); generated != document.end()) {
         if (!generated->is_string())
             return std::string(pszNotReport) + " (\"generated\" is no date)";
@@ -202,6 +246,14 @@ const char* ProjectChangeName(ProjectChange change)
         break;
     }
     return "unchanged";
+}
+
+std::string ScopeChangeWarning(const std::string& csPath, const SavedScope& before, const SavedScope& now)
+{
+    if (before.bGitignore == now.bGitignore && patternSet(before.excludePatterns) == patternSet(now.excludePatterns))
+        return {};
+    return "pindrel-report: warning: " + csPath + " was made with another scope (then: " + scopeText(before)
+        + "; now: " + scopeText(now) + "); the figures are compared anyway";
 }
 
 std::string SignedText(std::int64_t nValue)

@@ -39,6 +39,13 @@ struct SavedProject
     std::optional<LineCounters> counters;
 };
 
+// What a report's collection was limited to.
+struct SavedScope
+{
+    bool bGitignore = false;
+    std::vector<std::string> excludePatterns; // as the JSON holds them: valid UTF-8
+};
+
 // A report that pindrel-report --json wrote earlier.
 struct SavedReport
 {
@@ -47,6 +54,7 @@ struct SavedReport
     std::size_t nFiles = 0;
     LineCounters counters;
     std::vector<SavedProject> projects;
+    SavedScope scope; // reports of older versions name none: they were not limited
 };
 
 struct SavedReportLoad
@@ -88,6 +96,11 @@ struct ProjectComparison
 
 // "added", "removed", "changed", "unchanged" or "files unchanged".
 [[nodiscard]] const char* ProjectChangeName(ProjectChange change);
+
+// "pindrel-report: warning: PATH was made with another scope (then: …; now: …); …" when
+// the saved report's scope differs from now's, else empty. Patterns count as a set.
+[[nodiscard]] std::string ScopeChangeWarning(
+    const std::string& csPath, const SavedScope& before, const SavedScope& now);
 
 // "+120", "-3", "0".
 [[nodiscard]] std::string SignedText(std::int64_t nValue);

@@ -4,6 +4,31 @@
 
 #include "ProjectCollection.h"
 
+namespace {
+
+std::string counted(std::size_t nCount, const char* pszOne, const char* pszMany)
+{
+    return std::to_string(nCount) + ' ' + (nCount == 1 ? pszOne : pszMany);
+}
+
+} // namespace
+
+std::string ScopeSourcesText(const ReportScope& scope)
+{
+    std::string csText = scope.bGitignore ? ".gitignore" : "";
+    if (!scope.excludePatterns.empty()) {
+        csText += csText.empty() ? "" : " and ";
+        csText += counted(scope.excludePatterns.size(), "exclude pattern", "exclude patterns");
+    }
+    return csText;
+}
+
+std::string LeftOutText(const ReportScope& scope)
+{
+    return counted(scope.leftOut.nFilesLeftOut, "file", "files") + " and "
+        + counted(scope.leftOut.nFoldersLeftOut, "folder", "folders") + " left out by " + ScopeSourcesText(scope);
+}
+
 ReportRows BuildReportRows(const LineCounters& counters, CountingRules rules)
 {
     const Report report = BuildReport(counters);
@@ -39,6 +64,8 @@ ReportModel BuildReportModel(std::vector<ProjectRun> projects, const LineCounter
             model.projectRows.push_back(BuildReportRows(project.counters, settings.rules));
     }
     model.unreadable = TotalUnreadable(model.projects);
+    model.scope = settings.scope;
+    model.scope.leftOut = TotalLeftOut(model.projects);
     if (before) {
         ReportComparisonModel& comparison = model.comparison.emplace();
         comparison.before = std::move(*before);

@@ -82,7 +82,14 @@ struct ReportSettings
     bool bByProject = false;
     std::string csGenerated;
     std::string csPageDate;
+    ReportScope scope; // its leftOut is summed from the projects
 };
+
+// ".gitignore", "1 exclude pattern", ".gitignore and 2 exclude patterns"; empty when unlimited.
+[[nodiscard]] std::string ScopeSourcesText(const ReportScope& scope);
+
+// "1234 files and 56 folders left out by .gitignore and 2 exclude patterns".
+[[nodiscard]] std::string LeftOutText(const ReportScope& scope);
 
 // The report rows of the counters: the eight rows, and the disabled lines under the syntax rules.
 [[nodiscard]] ReportRows BuildReportRows(const LineCounters& counters, CountingRules rules);

@@ -189,6 +189,8 @@ std::string WriteTextReport(const ReportModel& model)
         csOut += "All projects\n";
     }
     csOut += FormatTextTable(model.rows);
+    if (model.scope.Limited())
+        csOut += LeftOutText(model.scope) + '\n';
     if (model.comparison) {
         csOut += '\n';
         csOut += comparisonText(model, *model.comparison);

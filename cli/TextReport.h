@@ -10,6 +10,7 @@
 [[nodiscard]] std::string FormatTextTable(std::span<const ReportRow> rows);
 
 // The report for a terminal: with bByProject each project's table first, then
-// the total's; then, when there is one, the comparison with the saved report.
-// A history report is its table alone: one row per commit, oldest first.
+// the total's and, when the scope was limited, a line saying what it left out;
+// then, when there is one, the comparison with the saved report. A history
+// report is its table alone: one row per commit, oldest first.
 [[nodiscard]] std::string WriteTextReport(const ReportModel& model);

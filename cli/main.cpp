@@ -18,6 +18,7 @@
 #include "ProgressBar.h"
 #include "ProjectCollection.h"
 #include "ProjectCounting.h"
+#include "ProjectScope.h"
 #include "ReportArguments.h"
 #include "ReportComparison.h"
 #include "ReportModel.h"
@@ -123,6 +124,10 @@ int runReport(const ReportArguments& arguments)
             std::fprintf(stderr, "pindrel-report: %s\n", csProblem.c_str());
             return EXIT_USAGE;
         }
+        const SavedScope scope { arguments.bGitignore, arguments.excludePatterns };
+        if (const std::string csWarning = ScopeChangeWarning(*arguments.csComparePath, load.report.scope, scope);
+            !csWarning.empty())
+            std::fprintf(stderr, "%s\n", csWarning.c_str());
         before = std::move(load.report);
     }
     if (arguments.csHtmlPath) {
@@ -139,7 +144,7 @@ int runReport(const ReportArguments& arguments)
     }
     if (arguments.historyPoints) {
         HistoryBuild history = BuildHistoryReport(
-            arguments, { arguments.rules, false, FormatIsoUtc(*time), FormatPageDate(*time) });
+            arguments, { arguments.rules, false, FormatIsoUtc(*time), FormatPageDate(*time), {} });
         if (!history.model) {
             std::fprintf(stderr, "pindrel-report: %s\n", history.csError.c_str());
             return EXIT_USAGE;
@@ -148,10 +153,13 @@ int runReport(const ReportArguments& arguments)
     }
 
     std::vector<ProjectRun> projects = ProjectsOf(arguments.directories);
+    for (const std::string& csProblem : SelectProjectFiles(projects, arguments))
+        std::fprintf(stderr, "%s\n", csProblem.c_str());
     const LineCounters counters = collectAndCount(projects, arguments.rules);
     for (const std::string& csMessage : ListErrorMessages(projects))
         std::fprintf(stderr, "%s\n", csMessage.c_str());
-    const ReportSettings settings { arguments.rules, arguments.bByProject, FormatIsoUtc(*time), FormatPageDate(*time) };
+    const ReportSettings settings { arguments.rules, arguments.bByProject, FormatIsoUtc(*time), FormatPageDate(*time),
+        { arguments.bGitignore, arguments.excludePatterns, {} } };
     const ReportModel model = BuildReportModel(std::move(projects), counters, settings, std::move(before));
     if (const std::string csUnread = UnreadableFoldersMessage(model.unreadable); !csUnread.empty())
         std::fprintf(stderr, "%s\n", csUnread.c_str());

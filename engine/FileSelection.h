@@ -25,9 +25,41 @@ struct ScopeCounts
     friend bool operator==(const ScopeCounts&, const ScopeCounts&) = default;
 };
 
+// One exclude pattern taken apart once, so that asking about an entry costs
+// comparisons and no allocation.
+struct ExcludeRule
+{
+    // One part between '/'s: its text and how it is matched.
+    struct Part
+    {
+        enum class Kind { Literal, Wildcards, AnyDepth } kind = Kind::Literal;
+        std::string csText;
+    };
+
+    std::vector<Part> parts; // a name pattern has exactly one
+    bool bWholePath = false; // matched against the path below the project, not the name
+    bool bDirectoriesOnly = false; // written with a trailing '/'
+
+    // Takes csPattern apart as FileSelection describes.
+    [[nodiscard]] static ExcludeRule Of(std::string_view csPattern);
+
+    // Whether it leaves out the entry at csRelative.
+    [[nodiscard]] bool Matches(std::string_view csRelative, bool bDirectory) const;
+};
+
 // Which files below one project a run counts, asked by every walk for each
 // entry: the name rule ("h*" before "c*"), the user's exclude patterns and, when
 // given, a filter that knows more. The one place these rules live.
+//
+// Exclude patterns use the shell's wildcards: '*', '?', "[...]" and "[!...]",
+// a backslash quoting the next character. A pattern without '/' leaves out every
+// file or directory of that name at any depth. A pattern with '/' is matched
+// against the whole path below the project, where '*' and '?' do not cross '/'
+// and "**" as a whole component stands for any number of components, none
+// included ("src/**" leaves out src itself). A leading '/' changes nothing but
+// readability ("/build" and "./build" are the project's own build folder, "build"
+// every one);
+// a trailing '/' limits a pattern to directories and is not counted as a '/'.
 class FileSelection
 {
 public:
@@ -40,7 +72,8 @@ public:
     // Whether the walk enters the directory at csRelative (see ScopeFilter for paths).
     [[nodiscard]] bool EntersDirectory(std::string_view csRelative) const;
 
-    // Whether a file whose name PatternOf took is counted.
+    // Whether a file whose name PatternOf took is counted. The directories above
+    // it are taken to have been entered: their patterns are not asked again.
     [[nodiscard]] bool KeepsFile(std::string_view csRelative) const;
 
     [[nodiscard]] const std::vector<std::string>& ExcludePatterns() const { return m_excludePatterns; }
@@ -50,6 +83,9 @@ public:
     [[nodiscard]] bool Limited() const { return m_filter != nullptr || !m_excludePatterns.empty(); }
 
 private:
+    [[nodiscard]] bool Excludes(std::string_view csRelative, bool bDirectory) const;
+
     std::vector<std::string> m_excludePatterns;
+    std::vector<ExcludeRule> m_rules; // the patterns taken apart once, so an entry costs no allocation
     std::shared_ptr<const ScopeFilter> m_filter;
 };

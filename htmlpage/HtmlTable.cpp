@@ -122,13 +122,18 @@ void appendTable(std::string& out, const HtmlTable& table, const std::vector<std
 // Empty elements would be dropped by validators with a warning: only what has text is written.
 void appendHeader(std::string& out, const HtmlPage& page)
 {
-    if (page.csHeading.empty() && page.csDate.empty() && page.projects.empty())
+    if (page.csHeading.empty() && page.csScope.empty() && page.csDate.empty() && page.projects.empty())
         return;
     out += "<header>\n";
     if (!page.csHeading.empty()) {
         out += "<h1>";
         appendEscaped(out, page.csHeading);
         out += "</h1>\n";
+    }
+    if (!page.csScope.empty()) {
+        out += "<p class=\"meta\">";
+        appendEscaped(out, page.csScope);
+        out += "</p>\n";
     }
     if (!page.csDate.empty() || !page.projects.empty()) {
         out += "<p class=\"meta\">";
@@ -232,8 +237,8 @@ void appendSections(std::string& out, const HtmlTable& table)
 
 bool HtmlPage::IsEmpty() const
 {
-    return csHeading.empty() && csDate.empty() && projects.empty() && slices.empty() && sections.empty()
-        && history.points.empty();
+    return csHeading.empty() && csScope.empty() && csDate.empty() && projects.empty() && slices.empty()
+        && sections.empty() && history.points.empty();
 }
 
 std::string RenderHtml(const HtmlTable& table)

@@ -43,6 +43,7 @@ struct HtmlSection
 struct HtmlPage
 {
     std::string csHeading;              // the page's first heading
+    std::string csScope;                // under it: what the collection left out, if it was limited
     std::string csDate;                 // when the figures were made, as shown
     std::vector<std::string> projects;  // the directories counted
     std::vector<HtmlSlice> slices;      // the ring chart, clockwise from the top

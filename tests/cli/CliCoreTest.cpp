@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "HtmlExport.h"
 #include "JsonReport.h"
 #include "JsonText.h"
 #include "ParallelCount.h"
 #include "ProjectFileLists.h"
+#include "ProjectScope.h"
 #include "ReportArguments.h"
+#include "TempDir.h"
 #include "TextReport.h"
 #include "TsvReport.h"
 
@@ -130,7 +133,7 @@ TEST(FormatTextTable, AlignsEveryColumnUnderItsHeading)
 // Three commits, their kinds worked out by hand: comment only = comments - (code - code only).
 ReportModel historyModel(CountingRules rules)
 {
-    ReportModel model = BuildReportModel({}, {}, { rules, false, "2026-12-09T10:00:00Z", "" }, std::nullopt);
+    ReportModel model = BuildReportModel({}, {}, { rules, false, "2026-12-09T10:00:00Z", "", {} }, std::nullopt);
     model.scope.bGitignore = true;
     model.scope.excludePatterns = { "build" };
     model.history = {
@@ -180,6 +183,48 @@ TEST(HistoryReport, EachWriterShowsEveryCommitOldestFirst)
               "\"nEmptyLines\": 8, \"nCodeChars\": 600, \"nTotalChars\": 800}}\n"
               "  ]\n"
               "}\n");
+}
+
+TEST(LeftOutText, CountsEachNounAndNamesOneOrBothSources)
+{
+    const std::pair<ReportScope, std::string> cases[] = {
+        { { true, {}, { 1, 0 } }, "1 file and 0 folders left out by .gitignore" },
+        { { false, { "a" }, { 0, 1 } }, "0 files and 1 folder left out by 1 exclude pattern" },
+        { { true, { "a", "b" }, { 1234, 56 } },
+            "1234 files and 56 folders left out by .gitignore and 2 exclude patterns" },
+    };
+    for (const auto& [scope, csExpected] : cases)
+        EXPECT_EQ(LeftOutText(scope), csExpected);
+}
+
+// x is named twice: what it left out counts once, and so does the line about its work tree.
+TEST(ReportScope, EveryOutputSaysWhatTheScopeLeftOut)
+{
+    const TempDir dir;
+    ReportArguments arguments;
+    arguments.bGitignore = true;
+    arguments.excludePatterns = { "build", "*.pb.cc" };
+    std::vector<ProjectRun> projects(3);
+    for (std::size_t i = 0; i < projects.size(); ++i)
+        projects[i].csDirectory = dir.MakeDir(i < 2 ? "x" : "y");
+    EXPECT_EQ(SelectProjectFiles(projects, arguments),
+        (std::vector<std::string> { "pindrel-report: " + dir / "x" + ": not inside a git work tree; counted whole",
+            "pindrel-report: " + dir / "y" + ": not inside a git work tree; counted whole" }));
+    ASSERT_TRUE(projects[0].selection && projects[0].selection->Limited());
+    projects[0].leftOut = projects[1].leftOut = { 2, 1 };
+    projects[2].leftOut = { 1, 0 };
+    ReportSettings settings;
+    settings.scope = { true, arguments.excludePatterns, {} };
+    const ReportModel model = BuildReportModel(std::move(projects), {}, settings, std::nullopt);
+
+    const std::string csLine = "3 files and 1 folder left out by .gitignore and 2 exclude patterns";
+    EXPECT_TRUE(WriteTextReport(model).ends_with("\n% of code characters / # characters\n" + csLine + "\n"));
+    EXPECT_NE(WriteJsonReport(model).find("\n  \"scope\": {\"gitignore\": true, \"exclude\": [\"build\", \"*.pb.cc\"], "
+                                          "\"files_left_out\": 3, \"folders_left_out\": 1},\n"),
+        std::string::npos);
+    ASSERT_TRUE(WriteHtmlReport(dir / "page.html", model));
+    EXPECT_NE(ReadWholeFile(dir / "page.html").find("<h1>Pindrel report</h1>\n<p class=\"meta\">" + csLine + "</p>\n"),
+        std::string::npos);
 }
 
 TEST(DefaultThreadCount, TakesOneTo256AndFallsBackToOnePerCore)

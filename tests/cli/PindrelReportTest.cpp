@@ -128,6 +128,12 @@ private:
             return Sequence(']', [this] { return Value(); });
         if (Peek('"'))
             return String();
+        for (const std::string_view csWord : { "true", "false", "null" }) {
+            if (m_csText.compare(m_nPos, csWord.size(), csWord) == 0) {
+                m_nPos += csWord.size();
+                return true;
+            }
+        }
         const std::size_t nStart = m_nPos;
         while (m_nPos < m_csText.size() && std::isdigit(static_cast<unsigned char>(m_csText[m_nPos])))
             ++m_nPos;
@@ -180,7 +186,9 @@ TEST_F(PindrelReport, JsonIsValidUtf8WithTheProjectsAndCounters)
     const std::string csApp = m_dir / "app";
     for (const std::string& csPart : std::vector<std::string> { "\"files\": 5,",
              "{\"directory\": \"" + csApp + "\", \"files\": 4}", "odd\xEF\xBF\xBD\\\"name\", \"files\": 1}",
-             "\"nTotalLines\": 12,", "\"nCodeChars\": ", "[\"# lines\", \"12\", \"\", \"\", \"\"]" })
+             "\"nTotalLines\": 12,", "\"nCodeChars\": ", "[\"# lines\", \"12\", \"\", \"\", \"\"]",
+             "\n  \"scope\": {\"gitignore\": false, \"exclude\": [], \"files_left_out\": 0, "
+             "\"folders_left_out\": 0},\n" })
         EXPECT_NE(result.csOut.find(csPart), std::string::npos) << csPart << "\n" << result.csOut;
 }
 
@@ -294,6 +302,27 @@ TEST_F(PindrelReport, HtmlExportWritesTheReportBesideTheTable)
         }
         nStart = nEnd + 1;
     }
+}
+
+// main.cpp counts 5 lines; main.h is left out, and sub is never entered.
+TEST_F(PindrelReport, ExcludedFilesAndFoldersAreLeftOutAndSaidToBe)
+{
+    const ProcessResult result = runReport({ "--exclude", "sub", "--exclude=main.h", m_dir / "app" });
+    EXPECT_EQ(result.nExitCode, 0) << result.csErr;
+    EXPECT_NE(result.csOut.find("\n# lines" + std::string(36, ' ') + "5\n"), std::string::npos) << result.csOut;
+    EXPECT_TRUE(result.csOut.ends_with("\n1 file and 1 folder left out by 2 exclude patterns\n")) << result.csOut;
+}
+
+// The page an earlier version wrote for these projects, kept in data/: without a
+// limited scope not a byte may change.
+TEST_F(PindrelReport, UnlimitedPageIsTheOneEarlierVersionsWrote)
+{
+    const ProcessResult result
+        = RunProcess({ "/bin/sh", "-c", "cd \"$1\" && exec \"$0\" --by-project --html page.html app lib",
+                         PINDREL_REPORT_PATH, m_dir.Path() },
+            { "SOURCE_DATE_EPOCH=1796000000" });
+    ASSERT_EQ(result.nExitCode, 0) << result.csErr;
+    EXPECT_EQ(ReadWholeFile(m_dir / "page.html"), ReadWholeFile(PINDREL_CLI_TEST_DATA "/unlimited-by-project.html"));
 }
 
 TEST_F(PindrelReport, ByProjectGivesEachProjectItsLoneFiguresAndTheTotal)
@@ -434,6 +463,28 @@ TEST_F(PindrelReport, CompareGivesTheExactChangesSinceASavedReport)
         << csTotalsText;
 }
 
+// A report of an older version names no scope: it was not limited, and meets an unlimited run without a word.
+TEST_F(PindrelReport, CompareWarnsOfAnotherScopeAndStillCompares)
+{
+    const std::string csApp = m_dir / "app";
+    Json saved = Json::parse(runReport({ "--json", csApp }).csOut);
+    saved["scope"]["gitignore"] = true;
+    saved["scope"]["exclude"] = { "build", "*.pb.cc" };
+    const std::string csLimited = m_dir.WriteFile("limited.json", saved.dump());
+    saved.erase("scope");
+    const std::string csOlder = m_dir.WriteFile("older.json", saved.dump());
+    const ProcessResult limited = runReport({ "--compare", csLimited, csApp });
+    EXPECT_EQ(limited.nExitCode, 0);
+    EXPECT_EQ(limited.csErr,
+        "pindrel-report: warning: " + csLimited
+            + " was made with another scope (then: .gitignore and exclude build, *.pb.cc; now: whole directories); "
+              "the figures are compared anyway\n");
+    EXPECT_NE(limited.csOut.find("\nfiles                4    4       0\n"), std::string::npos) << limited.csOut;
+    const ProcessResult older = runReport({ "--compare", csOlder, csApp });
+    EXPECT_EQ(older.csErr, "");
+    EXPECT_EQ(older.csOut, limited.csOut);
+}
+
 TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
 {
     const std::string csCounters = R"("counters": {"nTotalLines": 1, "nCommentLines": 0, "nCodeLines": 1,
@@ -461,6 +512,9 @@ TEST_F(PindrelReport, CompareRefusesWhatIsNoSavedReport)
             "not a Pindrel report (a project without \"directory\" or \"files\")" },
         { "fast.json", "{\"rules\": \"fast\", \"files\": 1, " + csCounters + ", \"projects\": []}",
             "not a Pindrel report (\"rules\" is neither \"simple\" nor \"syntax\")" },
+        { "scope.json",
+            "{\"scope\": {\"gitignore\": 1, \"exclude\": []}, \"files\": 1, " + csCounters + ", \"projects\": []}",
+            "not a Pindrel report (\"scope\" without \"gitignore\" and \"exclude\")" },
         { "syntax.json", "{\"rules\": \"syntax\", \"files\": 1, " + csCounters + ", \"projects\": []}",
             "a report under the syntax rules cannot be compared with one under the simple rules" },
     };
