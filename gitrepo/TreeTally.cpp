@@ -1,5 +1,6 @@
 #include "TreeTally.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <deque>
@@ -128,11 +129,13 @@ TreeTally::TreeTally(git_repository* pRepository, const FileSelection& selection
 {
 }
 
-std::uint32_t TreeTally::BlobIndex(const git_oid& id)
+std::uint32_t TreeTally::BlobIndex(const git_oid& id, const std::string& csPath)
 {
     const auto [it, bNew] = m_blobOf.try_emplace(id, static_cast<std::uint32_t>(m_blobIds.size()));
-    if (bNew)
+    if (bNew) {
         m_blobIds.push_back(id);
+        m_blobPaths.push_back(csPath);
+    }
     return it->second;
 }
 
@@ -199,7 +202,7 @@ bool TreeTally::AddProject(
                         m_nodes[next.nNode].bLinked = true;
                     }
                     if (content.type == GIT_OBJECT_BLOB)
-                        m_nodes[next.nNode].blobs.push_back(BlobIndex(content.id));
+                        m_nodes[next.nNode].blobs.push_back(BlobIndex(content.id, csFile));
                     else
                         ++m_nodes[next.nNode].nFilesWithoutContent;
                 }
@@ -226,11 +229,24 @@ bool TreeTally::AddProject(
 
 bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, unsigned nThreads, std::string& csProblem)
 {
+    // Read in the order of the paths they were first met at: packs store the
+    // versions of nearby paths together and as deltas of each other, and reading
+    // them in that order finds a delta's base still in libgit2's cache.
     const std::size_t nFirst = m_blobCounts.size();
+    std::vector<std::uint32_t> order(m_blobIds.size() - nFirst);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::uint32_t>(nFirst + i);
+    std::sort(order.begin(), order.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return m_blobPaths[a - nFirst] < m_blobPaths[b - nFirst]; });
+    m_blobPaths.clear();
     m_blobCounts.resize(m_blobIds.size());
-    std::atomic<std::size_t> nNext { nFirst };
+    // Each worker takes a run of neighbours at a time, so each reads along the pack.
+    constexpr std::size_t RUN = 32;
+    std::atomic<std::size_t> nNext { 0 };
     std::atomic<bool> bFailed { false };
     std::mutex problemMutex;
+    constexpr std::size_t LARGE_BLOB = 4 * 1024 * 1024;
+    std::mutex largeMutex;
     const auto fail = [&](std::string&& csWhy) {
         const std::lock_guard lock(problemMutex);
         if (!bFailed.exchange(true))
@@ -250,16 +266,29 @@ bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, uns
             return;
         }
         const GitOdbPtr odb(pOdb);
-        for (std::size_t n = nNext++; n < m_blobIds.size() && !bFailed; n = nNext++) {
-            git_odb_object* pObject = nullptr;
-            if (git_odb_read(&pObject, pOdb, &m_blobIds[n]) != 0) {
-                fail(problemWith(m_blobIds[n], "file"));
-                return;
+        for (std::size_t nRun = nNext.fetch_add(RUN); nRun < order.size() && !bFailed; nRun = nNext.fetch_add(RUN)) {
+            for (std::size_t i = nRun; i < std::min(nRun + RUN, order.size()); ++i) {
+                const std::uint32_t n = order[i];
+                std::size_t nSize = 0;
+                git_object_t type = GIT_OBJECT_INVALID;
+                if (git_odb_read_header(&nSize, &type, pOdb, &m_blobIds[n]) != 0) {
+                    fail(problemWith(m_blobIds[n], "file"));
+                    return;
+                }
+                // Rebuilding a large blob from its deltas holds it several times over: one at a time.
+                std::unique_lock<std::mutex> largeLock(largeMutex, std::defer_lock);
+                if (nSize > LARGE_BLOB)
+                    largeLock.lock();
+                git_odb_object* pObject = nullptr;
+                if (git_odb_read(&pObject, pOdb, &m_blobIds[n]) != 0) {
+                    fail(problemWith(m_blobIds[n], "file"));
+                    return;
+                }
+                const GitPtr<git_odb_object, git_odb_object_free> object(pObject);
+                CountText(std::string_view(
+                              static_cast<const char*>(git_odb_object_data(pObject)), git_odb_object_size(pObject)),
+                    m_blobCounts[n], rules);
             }
-            const GitPtr<git_odb_object, git_odb_object_free> object(pObject);
-            CountText(
-                std::string_view(static_cast<const char*>(git_odb_object_data(pObject)), git_odb_object_size(pObject)),
-                m_blobCounts[n], rules);
         }
     };
     const bool bThreaded = (git_libgit2_features() & GIT_FEATURE_THREADS) != 0;

@@ -73,10 +73,7 @@ private:
         std::optional<TreeTotals> totals;
     };
 
-    std::uint32_t BlobIndex(const git_oid& id);
-    [[nodiscard]] bool ListNode(std::size_t nNode, const git_oid& treeId, const std::string& csRelative,
-        const git_tree* pRoot, const std::string& csProjectPath, std::vector<std::size_t>& pending,
-        std::vector<std::pair<git_oid, std::string>>& pendingTrees, std::string& csProblem);
+    std::uint32_t BlobIndex(const git_oid& id, const std::string& csPath);
     void ComputeTotals(std::size_t nNode);
 
     git_repository* m_pRepository;
@@ -84,6 +81,7 @@ private:
     std::vector<Node> m_nodes;
     std::unordered_map<std::string, std::uint32_t> m_nodeOf; // raw tree id + path below the project
     std::vector<git_oid> m_blobIds;
+    std::vector<std::string> m_blobPaths; // where each blob not yet counted was first met
     std::unordered_map<git_oid, std::uint32_t, OidHash, OidEqual> m_blobOf;
     std::vector<LineCounters> m_blobCounts;
 };
