@@ -238,7 +238,7 @@ bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, uns
         order[i] = static_cast<std::uint32_t>(nFirst + i);
     std::sort(order.begin(), order.end(),
         [&](std::uint32_t a, std::uint32_t b) { return m_blobPaths[a - nFirst] < m_blobPaths[b - nFirst]; });
-    m_blobPaths.clear();
+    std::vector<std::string>().swap(m_blobPaths);
     m_blobCounts.resize(m_blobIds.size());
     // Each worker takes a run of neighbours at a time, so each reads along the pack.
     constexpr std::size_t RUN = 32;
