@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "CountFileLines.h"
@@ -294,8 +295,13 @@ bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, uns
     const bool bThreaded = (git_libgit2_features() & GIT_FEATURE_THREADS) != 0;
     const std::size_t nWorkers = std::max<std::size_t>(1, bThreaded ? nThreads : 1);
     std::vector<std::thread> workers;
-    for (std::size_t i = 1; i < nWorkers; ++i)
-        workers.emplace_back(work);
+    for (std::size_t i = 1; i < nWorkers; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // the threads there are still read every blob
+        }
+    }
     work();
     for (std::thread& worker : workers)
         worker.join();
