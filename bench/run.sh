@@ -6,6 +6,10 @@
 #     under the simple rules and under --syntax;
 #     the speed-up of all threads over one; two `wc -l` over half the list each,
 #     in parallel, as the two-core reference; peak memory; cloc on /usr/include;
+#   - a git history over the kernel tree (40 steps of about 1,400 files, then
+#     200 small commits; built once with git fast-import and repacked as git gc
+#     would, cached beside the tree): --history=200 against a normal count of
+#     its newest tree, in paired rounds, and its peak memory;
 #   - the times that tests used to bound: 100,000 files in one directory,
 #     5,000 nested levels, a 2 GiB sparse file, and one counting step of the
 #     dialog on a 10 MB file (the dialog's timer ticks every 15 ms).
@@ -22,6 +26,8 @@ rounds=${1:-7}
 ((rounds >= 5)) || { echo "bench/run.sh: use at least 5 rounds" >&2; exit 2; }
 cache=${PINDREL_BENCH_CACHE:-$HOME/.cache/pindrel-bench}
 kernel="$cache/linux-source-6.1"
+history="$cache/linux-history"
+historyHead="$cache/linux-history-head"
 build="$root/build-bench"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -39,7 +45,7 @@ install_missing() {
     "${sudo[@]}" apt-get update -qq
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
-install_missing cmake g++ make cloc time xz-utils libboost-dev qt6-base-dev
+install_missing cmake g++ make cloc time xz-utils libboost-dev qt6-base-dev git
 if [[ -z ${PINDREL_BENCH_TREES:-} && ! -d $kernel ]]; then
     install_missing linux-source-6.1
     echo "Unpacking linux-source-6.1 into $cache ..." >&2
@@ -49,6 +55,22 @@ if [[ -z ${PINDREL_BENCH_TREES:-} && ! -d $kernel ]]; then
     tar -xf /usr/src/linux-source-6.1.tar.xz -C "$cache/.unpacking"
     mv "$cache/.unpacking/linux-source-6.1" "$kernel"
     rmdir "$cache/.unpacking"
+fi
+if [[ -z ${PINDREL_BENCH_TREES:-} && ! -d $history ]]; then
+    echo "Building a git history over the kernel tree into $cache (some minutes) ..." >&2
+    rm -rf "$cache/.history"
+    mkdir -p "$cache/.history/head"
+    git init -q -b main "$cache/.history/repo"
+    (cd "$kernel" && find . -regextype posix-extended -regex '.*\.[hHcC][^./]*' -type f -printf '%P\0') \
+        >"$cache/.history/list0"
+    perl "$root/bench/history-stream.pl" "$kernel" "$cache/.history/list0" | git -C "$cache/.history/repo" fast-import --quiet
+    # fast-import stores each blob as a delta of the one written before it, whatever its path;
+    # a repository git gc has packed stores versions of one file as deltas of each other.
+    git -C "$cache/.history/repo" repack -a -d -f -q
+    git -C "$cache/.history/repo" archive HEAD | tar -x -C "$cache/.history/head"
+    mv "$cache/.history/head" "$historyHead"
+    mv "$cache/.history/repo" "$history"
+    rm -rf "$cache/.history"
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPINDREL_BUILD_UI=OFF -DPINDREL_BUILD_TESTS=OFF >/dev/null
@@ -137,6 +159,29 @@ for tree in "${trees[@]}"; do
         first=0
     fi
 done
+
+bench_history() {
+    if ! "$report" --history=2 --tsv "$history" >/dev/null 2>&1; then
+        echo "== $history: skipped, this pindrel-report has no --history"
+        return
+    fi
+    echo "== $history: --history=200 against a normal count of its newest tree"
+    "$report" --history=200 --tsv "$history" >/dev/null
+    "$report" --tsv "$historyHead" >/dev/null
+    : >"$work/history" && : >"$work/head"
+    for ((r = 0; r < rounds; r++)); do
+        seconds "$report" --history=200 --tsv "$history" >>"$work/history"
+        seconds "$report" --tsv "$historyHead" >>"$work/head"
+    done
+    awk -v h="$(median <"$work/history")" -v c="$(median <"$work/head")" -v n="$rounds" \
+        -v pk="$(peak_kib "$report" --history=200 --tsv "$history")" 'BEGIN {
+        printf "medians of %d paired rounds\n", n
+        printf "  %-40s %8.3f s  %5.2fx the newest tree\n", "pindrel-report --history=200 --tsv", h, h / c
+        printf "  %-40s %8.3f s\n", "pindrel-report --tsv, newest tree", c
+        printf "  peak memory of --history=200:    %5.1f MiB\n", pk / 1024
+    }'
+}
+[[ -z ${PINDREL_BENCH_TREES:-} ]] && bench_history
 
 echo "== trees that tests used to time"
 synthetic="$work/synthetic"

@@ -23,7 +23,7 @@ struct HistoryRequest
 struct HistoryCount
 {
     std::string csCommit;     // the full id
-    std::int64_t nTime = 0;   // the commit's time, seconds since the epoch (UTC)
+    std::int64_t nTime = 0;   // the commit's (committer) time, seconds since the epoch (UTC)
     std::size_t nFiles = 0;
     LineCounters counters;
 };
@@ -32,9 +32,11 @@ struct HistoryResult
 {
     std::vector<HistoryCount> points; // oldest first
     std::string csError;              // "DIRECTORY: problem" when the history cannot be read; points then empty
+    std::size_t nBlobsRead = 0;       // distinct file contents read from the object database
 };
 
 // Walks the first-parent history of HEAD of each project's repository, picks up
 // to nPoints commits spread evenly over time (the first and the last always
-// among them) and counts each picked tree from the object database.
+// among them; see PickHistoryPoints) and counts each picked tree from the object
+// database as a normal run would count a checkout of it (see TreeTally).
 [[nodiscard]] HistoryResult CountHistory(const HistoryRequest& request);

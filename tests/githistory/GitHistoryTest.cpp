@@ -1,0 +1,274 @@
+#include "GitHistory.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "CollectSourceFiles.h"
+#include "CountFileLines.h"
+#include "CounterPrinting.h"
+#include "HistorySampling.h"
+#include "RunProcess.h"
+#include "TempDir.h"
+
+namespace {
+
+TEST(PickHistoryPoints, PicksBothEndsAndTheCommitsNearestEvenlySpacedTimes)
+{
+    struct Case
+    {
+        std::vector<std::int64_t> times;
+        std::size_t nPoints;
+        std::vector<std::size_t> picked;
+    };
+    const Case cases[] = {
+        { { 0, 10, 20, 30, 40 }, 3, { 0, 2, 4 } },
+        { { 0, 1, 2, 3, 100 }, 3, { 0, 3, 4 } }, // 50 lies nearer 3 than 100
+        { { 0, 1, 2, 3, 100 }, 4, { 0, 3, 4 } }, // 33 and 67 both fall nearest 3: fewer points
+        { { 0, 40, 60, 100 }, 3, { 0, 1, 3 } }, // a tie takes the older: the tree as it stood at 50
+        { { 0, 50, 20, 60, 100 }, 3, { 0, 2, 4 } }, // 20 goes back in time: it stands at 50, the newest there
+        { { 7, 7, 7, 7, 7 }, 3, { 0, 2, 4 } }, // one time for all: spread over positions
+        { { 7, 7, 7, 7, 7 }, 4, { 0, 1, 3, 4 } },
+        { { 5, 9 }, 50, { 0, 1 } }, // more asked than there are
+        { { 5 }, 1, { 0 } },
+        { { 5 }, 50, { 0 } },
+        { { 1, 2, 3 }, 1, { 2 } }, // one point: the newest
+        { { 1, 2, 3 }, 2, { 0, 2 } },
+        { { 1, 2, 3 }, 0, {} },
+        { {}, 5, {} },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PickHistoryPoints(c.times, c.nPoints), c.picked)
+            << ::testing::PrintToString(c.times) << " N=" << c.nPoints;
+}
+
+struct TreeCount
+{
+    std::size_t nFiles = 0;
+    LineCounters counters;
+};
+
+// Repositories made by the git program in a HOME of their own, so no user or
+// system setting changes what they hold.
+class GitHistoryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ::setenv("HOME", m_dir.MakeDir("home").c_str(), 1);
+        ::setenv("GIT_CONFIG_NOSYSTEM", "1", 1);
+    }
+
+    // Runs git in csRepo with commit times at nTime; returns its trimmed output.
+    std::string Git(const std::string& csRepo, std::vector<std::string> args, std::int64_t nTime = 1000) const
+    {
+        args.insert(args.begin(), { GIT_PROGRAM, "-C", csRepo });
+        const std::string csDate = "@" + std::to_string(nTime) + " +0000";
+        const ProcessResult run = RunProcess(args,
+            { "GIT_AUTHOR_NAME=A", "GIT_AUTHOR_EMAIL=a@example.org", "GIT_COMMITTER_NAME=A",
+                "GIT_COMMITTER_EMAIL=a@example.org", "GIT_AUTHOR_DATE=" + csDate, "GIT_COMMITTER_DATE=" + csDate });
+        EXPECT_EQ(run.nExitCode, 0) << ::testing::PrintToString(args) << run.csErr;
+        std::string csOut = run.csOut;
+        while (!csOut.empty() && csOut.back() == '\n')
+            csOut.pop_back();
+        return csOut;
+    }
+
+    std::string NewRepo(const std::string& csName) const
+    {
+        const std::string csRepo = m_dir.MakeDir(csName);
+        Git(csRepo, { "init", "-q", "-b", "main" });
+        return csRepo;
+    }
+
+    void CommitAll(const std::string& csRepo, std::int64_t nTime) const
+    {
+        Git(csRepo, { "add", "-A" }, nTime);
+        Git(csRepo, { "commit", "-q", "--allow-empty", "-m", std::to_string(nTime) }, nTime);
+    }
+
+    // The files of csProject in a checkout of commit csCommit, counted as a normal run counts them.
+    TreeCount CheckoutCount(const std::string& csRepo, const std::string& csCommit, const std::string& csProject,
+        const std::vector<std::string>& excludes, CountingRules rules) const
+    {
+        const std::string csOut = m_dir / ("checkout-" + csCommit);
+        if (std::filesystem::create_directories(csOut)) {
+            const ProcessResult archive = RunProcess({ "/bin/sh", "-c",
+                "'" GIT_PROGRAM "' -C \"$1\" archive \"$2\" | tar -x -C \"$3\"", "sh", csRepo, csCommit, csOut });
+            EXPECT_EQ(archive.nExitCode, 0) << archive.csErr;
+        }
+        TreeCount count;
+        ProjectRun project;
+        project.csDirectory = csOut + "/" + csProject;
+        project.selection = std::make_shared<FileSelection>(excludes);
+        if (!std::filesystem::is_directory(project.csDirectory))
+            return count;
+        CollectProject(project);
+        count.nFiles = project.files.size();
+        for (const std::string& csFile : project.files)
+            (void)CountFile(csFile, count.counters, rules);
+        return count;
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(GitHistoryTest, EachPickedCommitCountsAsItsCheckout)
+{
+    const std::string csRepo = NewRepo("repo");
+    const std::string BINARY("\x7f"
+                             "ELF\0\0\r\n\0x = 1; // y\n",
+        20);
+    m_dir.WriteFile("repo/README", "not a source\n");
+    m_dir.WriteFile("repo/top.c", "int top;\n// t\n");
+    m_dir.WriteFile("repo/src/a.c", "int a; // one\n\nint b;\n/* block */\n");
+    m_dir.WriteFile("repo/src/a.h", "#pragma once\n#if 0\nx\n#endif\n");
+    m_dir.WriteFile("repo/src/empty.c", "");
+    m_dir.WriteFile("repo/src/bin.c", BINARY);
+    m_dir.WriteFile("repo/src/dup1.c", "int same; // twice\n");
+    m_dir.WriteFile("repo/src/dup2.h", "int same; // twice\n");
+    m_dir.WriteFile("repo/src/gen/made.c", "int made;\n");
+    m_dir.WriteFile("repo/src/d.c/inner.h", "int inner;\n");
+    std::filesystem::create_symlink("a.c", m_dir / "repo/src/link.c");
+    std::filesystem::create_symlink("nowhere.h", m_dir / "repo/src/dangling.h");
+    std::filesystem::create_symlink("d.c", m_dir / "repo/src/folder.h");
+    CommitAll(csRepo, 1000);
+    m_dir.WriteFile("repo/src/a.c", "int a; // one, changed\nint c;\n");
+    std::filesystem::remove(m_dir / "repo/src/a.h");
+    std::filesystem::create_directories(m_dir / "repo/src/moved");
+    Git(csRepo, { "mv", "src/dup1.c", "src/moved/dup1.c" });
+    std::filesystem::create_symlink("../top.c", m_dir / "repo/src/up.h");
+    CommitAll(csRepo, 2000);
+    m_dir.WriteFile("repo/lib/l.c", "int l; // late\n");
+    CommitAll(csRepo, 3000);
+    // A side line merged back: its own commit is no point of the history.
+    Git(csRepo, { "checkout", "-q", "-b", "side" });
+    m_dir.WriteFile("repo/src/side.c", "int side;\n");
+    CommitAll(csRepo, 3500);
+    Git(csRepo, { "checkout", "-q", "main" });
+    m_dir.WriteFile("repo/lib/l2.h", "// on main\n");
+    CommitAll(csRepo, 3600);
+    Git(csRepo, { "merge", "-q", "--no-ff", "-m", "merge", "side" }, 4000);
+    m_dir.WriteFile("repo/lib/l.c", "int l; // late, changed\n\n");
+    Git(csRepo, { "add", "-A" });
+    // A submodule whose name the rule takes: a checkout leaves an empty folder.
+    Git(csRepo,
+        { "update-index", "--add", "--cacheinfo", "160000," + Git(csRepo, { "rev-parse", "HEAD" }) + ",src/sub.c" });
+    Git(csRepo, { "commit", "-q", "-m", "5000" }, 5000);
+    std::vector<std::string> commits;
+    for (std::string csList = Git(csRepo, { "rev-list", "--first-parent", "--reverse", "HEAD" }) + "\n";
+         !csList.empty(); csList.erase(0, csList.find('\n') + 1))
+        commits.push_back(csList.substr(0, csList.find('\n')));
+    ASSERT_EQ(commits.size(), 6u);
+
+    const std::vector<std::string> projects { "src", "lib" };
+    for (const CountingRules rules : { CountingRules::Simple, CountingRules::Syntax }) {
+        HistoryRequest request;
+        request.directories = { csRepo + "/src", csRepo + "/lib/" };
+        request.nPoints = 100;
+        request.rules = rules;
+        request.excludePatterns = { "gen" };
+        request.nThreads = 2;
+        const HistoryResult result = CountHistory(request);
+        ASSERT_EQ(result.csError, "");
+        ASSERT_EQ(result.points.size(), commits.size());
+        for (std::size_t i = 0; i < commits.size(); ++i) {
+            SCOPED_TRACE(commits[i]);
+            TreeCount expected;
+            for (const std::string& csProject : projects) {
+                const TreeCount count = CheckoutCount(csRepo, commits[i], csProject, request.excludePatterns, rules);
+                expected.nFiles += count.nFiles;
+                expected.counters += count.counters;
+            }
+            EXPECT_EQ(result.points[i].csCommit, commits[i]);
+            EXPECT_EQ(result.points[i].nFiles, expected.nFiles);
+            EXPECT_EQ(result.points[i].counters, expected.counters);
+        }
+    }
+    // Times 1000, 2000, 3000, 3600, 4000, 5000: 3000 lies nearest the middle.
+    HistoryRequest three;
+    three.directories = { csRepo };
+    three.nPoints = 3;
+    const HistoryResult picked = CountHistory(three);
+    ASSERT_EQ(picked.points.size(), 3u);
+    EXPECT_EQ(picked.points[1].csCommit, commits[2]);
+    EXPECT_EQ(picked.points[1].nTime, 3000);
+}
+
+TEST_F(GitHistoryTest, ReadsEachContentOnceAndStartsAtADetachedHead)
+{
+    const std::string csRepo = NewRepo("repo");
+    m_dir.WriteFile("repo/a.c", "int same;\n");
+    m_dir.WriteFile("repo/sub/b.c", "int same;\n");
+    m_dir.WriteFile("repo/c.h", "int other;\n");
+    CommitAll(csRepo, 100);
+    m_dir.WriteFile("repo/c.h", "int other, changed;\n");
+    CommitAll(csRepo, 200);
+    CommitAll(csRepo, 300);
+    HistoryRequest request;
+    request.directories = { csRepo };
+    const HistoryResult all = CountHistory(request);
+    ASSERT_EQ(all.points.size(), 3u);
+    EXPECT_EQ(all.points[0].nFiles, 3u);
+    EXPECT_EQ(all.points[0].counters.nTotalLines, 3);
+    EXPECT_EQ(all.nBlobsRead, 3u); // "int same;" once, and both versions of c.h
+
+    Git(csRepo, { "checkout", "-q", "--detach", "HEAD~2" });
+    const HistoryResult detached = CountHistory(request);
+    ASSERT_EQ(detached.points.size(), 1u);
+    EXPECT_EQ(detached.points[0].csCommit, Git(csRepo, { "rev-parse", "HEAD" }));
+}
+
+TEST_F(GitHistoryTest, UnreadableHistoriesAreOneLineNamingTheDirectory)
+{
+    const std::string csOrigin = NewRepo("origin");
+    m_dir.WriteFile("origin/a.c", "int a;\n");
+    CommitAll(csOrigin, 100);
+    m_dir.WriteFile("origin/a.c", "int a, b;\n");
+    CommitAll(csOrigin, 200);
+    const std::string csShallow = m_dir / "shallow";
+    Git(m_dir.Path(), { "clone", "-q", "--depth", "1", "file://" + csOrigin, csShallow });
+    // A copy of the origin, whose objects are loose, without the newest a.c.
+    const std::string csDamaged = m_dir / "damaged";
+    std::filesystem::copy(csOrigin, csDamaged, std::filesystem::copy_options::recursive);
+    const std::string csBlob = Git(csOrigin, { "rev-parse", "HEAD:a.c" });
+    ASSERT_TRUE(std::filesystem::remove(csDamaged + "/.git/objects/" + csBlob.substr(0, 2) + "/" + csBlob.substr(2)));
+    const std::string csEmpty = NewRepo("empty");
+    const std::string csPlain = m_dir.MakeDir("plain");
+    const std::string csOther = NewRepo("other");
+    CommitAll(csOther, 100);
+
+    struct Case
+    {
+        std::vector<std::string> directories;
+        std::string csError;
+    };
+    const Case cases[] = {
+        { { csPlain }, csPlain + ": not inside a git work tree" },
+        { { csOrigin + "/.git" }, csOrigin + "/.git: not inside a git work tree" },
+        { { m_dir / "missing" }, m_dir / "missing: No such file or directory" },
+        { { csEmpty }, csEmpty + ": the repository has no commits yet" },
+        { { csShallow },
+            csShallow
+                + ": the repository is a shallow clone and lacks its older history (git fetch --unshallow fetches "
+                  "it)" },
+        { { csOrigin, csOther }, csOther + ": not in the same git work tree as " + csOrigin },
+    };
+    for (const Case& c : cases) {
+        HistoryRequest request;
+        request.directories = c.directories;
+        const HistoryResult result = CountHistory(request);
+        EXPECT_EQ(result.csError, c.csError);
+        EXPECT_TRUE(result.points.empty()) << c.csError;
+    }
+    HistoryRequest request;
+    request.directories = { csDamaged };
+    const HistoryResult damaged = CountHistory(request);
+    EXPECT_EQ(
+        damaged.csError.rfind(csDamaged + ": the repository is damaged: file " + csBlob + " cannot be read (", 0), 0u)
+        << damaged.csError;
+    EXPECT_TRUE(damaged.points.empty());
+}
+
+} // namespace
