@@ -160,8 +160,9 @@ GitScope OpenGitScope(const std::string& csProjectDirectory)
         csPrefix = csProject.substr(csWorkTree.size()) + '/';
     }
 
+    // Read apart from the repository, which would keep it in memory while the walk runs.
     git_index* pIndex = nullptr;
-    if (git_repository_index(&pIndex, repository.get()) != 0)
+    if (git_index_open(&pIndex, (std::string(git_repository_path(repository.get())) + "index").c_str()) != 0)
         return { nullptr, LastGitError() + "; counted whole" };
     const GitIndexPtr index(pIndex);
     std::vector<std::string> tracked;
