@@ -66,7 +66,8 @@ const GitCase GIT_CASES[] = {
     )sh" },
     { "SeparateGitDirectory", "r", R"sh(
         git init -q --separate-git-dir="$PWD/store" r && cd r
-        printf 'x.c\n' >.gitignore && touch a.c x.c && git add . && git commit -qm one
+        printf 'x.c\nforced.c\n' >.gitignore && touch a.c x.c forced.c && git add . && git add -f forced.c
+        git commit -qm one
         printf 'u*.c\n' >>../store/info/exclude && touch b.c u1.c
     )sh" },
     { "LinkedWorktree", "wt", R"sh(
@@ -74,7 +75,7 @@ const GitCase GIT_CASES[] = {
         touch a.c && git add . && git commit -qm one
         git worktree add -q ../wt
         printf 'ex*.c\n' >>.git/info/exclude
-        cd ../wt && touch b.c ex.c && git add b.c
+        cd ../wt && touch b.c ex.c ex2.c && git add b.c && git add -f ex2.c
     )sh" },
 };
 
