@@ -168,6 +168,7 @@ GitScope OpenGitScope(const std::string& csProjectDirectory)
     std::vector<std::string> tracked;
     std::vector<std::string> gitlinks;
     const std::size_t nEntries = git_index_entrycount(index.get());
+    tracked.reserve(nEntries);
     for (std::size_t i = 0; i < nEntries; ++i) {
         const git_index_entry* const pEntry = git_index_get_byindex(index.get(), i);
         const std::string_view csPath(pEntry->path);
