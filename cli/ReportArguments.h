@@ -37,8 +37,12 @@ struct ArgumentParse
     [[nodiscard]] bool Ok() const { return csError.empty(); }
 };
 
-inline constexpr std::string_view REPORT_USAGE = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] "
-                                                 "[--compare OLD.json] [--syntax] DIRECTORY...";
+inline constexpr std::string_view REPORT_USAGE
+    = "usage: pindrel-report [--tsv | --json] [--html FILE] [--by-project] [--compare OLD.json] [--syntax] "
+      "[--exclude PATTERN]... [--gitignore] [--history[=N]] DIRECTORY...";
+
+// The number of commits --history picks when it is given no N.
+inline constexpr std::size_t DEFAULT_HISTORY_POINTS = 50;
 
 // Names the environment variable that fixes the number of counting threads.
 inline constexpr const char* THREADS_VARIABLE = "PINDREL_REPORT_THREADS";

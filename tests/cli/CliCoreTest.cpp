@@ -41,6 +41,22 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
         { std::vector<std::string>(MAX_PROJECTS, "d"), "" },
         { std::vector<std::string>(MAX_PROJECTS + 1, "d"),
             "too many directories (501): one report takes at most 500 projects" },
+        { { "--bogus", "--tsv", "--json", "d" }, "unknown option '--bogus'" }, // the first mistake is named
+        { { "--tsv=true", "d" }, "unknown option '--tsv=true'" }, // a flag takes no value
+        { { "-hx", "d" }, "unknown option '-hx'" },
+        { { "-5", "d" }, "unknown option '-5'" },
+        { { "--exclude=", "d" }, "--exclude needs a pattern" },
+        { { "d", "--exclude" }, "--exclude needs a pattern" },
+        { { "--history=", "d" }, "--history=N takes a whole number of commits from 1 up, not ''" },
+        { { "--history=0", "d" }, "--history=N takes a whole number of commits from 1 up, not '0'" },
+        { { "--history=-3", "d" }, "--history=N takes a whole number of commits from 1 up, not '-3'" },
+        { { "--history=2x", "d" }, "--history=N takes a whole number of commits from 1 up, not '2x'" },
+        { { "--history=18446744073709551616", "d" },
+            "--history=18446744073709551616: more commits than can be counted (at most 18446744073709551615)" },
+        { { "--history", "--history=5", "d" }, "--history can be given only once" },
+        { { "--history", "--compare", "old.json", "d" }, "--history cannot be combined with --compare" },
+        { { "--by-project", "--history=3", "d" }, "--history cannot be combined with --by-project" },
+        { { "--history=18446744073709551615", "--gitignore", "--json", "d" }, "" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseReportArguments(c.args).csError, c.pszError) << ::testing::PrintToString(c.args);
@@ -55,6 +71,17 @@ TEST(ParseReportArguments, AcceptsTheContractAndNamesEachMistake)
     EXPECT_EQ(compare.csComparePath, "o.json");
     EXPECT_EQ(compare.rules, CountingRules::Syntax);
     EXPECT_EQ(arguments.rules, CountingRules::Simple);
+    EXPECT_FALSE(arguments.historyPoints);
+
+    // A value option takes the next word whatever it looks like; "[c,d]" is one name, not a list.
+    const ReportArguments scope
+        = ParseReportArguments({ "--exclude", "-old", "[c,d]", "--exclude=b/**", "--gitignore", "--history", "5" })
+              .arguments;
+    EXPECT_EQ(scope.excludePatterns, (std::vector<std::string> { "-old", "b/**" }));
+    EXPECT_EQ(scope.directories, (std::vector<std::string> { "[c,d]", "5" }));
+    EXPECT_TRUE(scope.bGitignore);
+    EXPECT_EQ(scope.historyPoints, 50u);
+    EXPECT_EQ(ParseReportArguments({ "--history=007", "d" }).arguments.historyPoints, 7u);
 }
 
 TEST(AppendJsonString, EscapesControlsAndReplacesEachBadByte)

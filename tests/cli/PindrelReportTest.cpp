@@ -202,6 +202,10 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
         { {}, 2, "pindrel-report: no directory given\nusage: pindrel-report [--tsv | --json] [--html FILE]" },
         { { "--bogus", csApp }, 2, "pindrel-report: unknown option '--bogus'\nusage:" },
         { { "--tsv", "--json", csApp }, 2, "pindrel-report: --tsv and --json cannot be combined\nusage:" },
+        { { "--history", "--by-project", csApp }, 2,
+            "pindrel-report: --history cannot be combined with --by-project\nusage: pindrel-report [--tsv | --json] "
+            "[--html FILE] [--by-project] [--compare OLD.json] [--syntax] [--exclude PATTERN]... [--gitignore] "
+            "[--history[=N]] DIRECTORY...\n" },
         { std::vector<std::string>(501, csApp), 2, "pindrel-report: too many directories (501)" },
         { { "--html", m_dir / "no/such/folder/out.html", csApp }, 3, "pindrel-report: cannot write \"" },
         { { "--html", m_dir / "no/out.html", csNone }, 3, // refused before counting: no word about csNone

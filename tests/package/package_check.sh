@@ -119,7 +119,8 @@ for page in pindrel pindrel-report; do
 done
 
 # The completion as bash-completion loads it on demand: options, a file after
-# --html and --compare, directories for the projects, also after --.
+# --html and --compare, nothing for a pattern or N, directories for the
+# projects, also after --.
 mkdir -p "$work/tree/src" "$work/tree/srv"
 touch "$work/tree/sample.c"
 complete_words()
@@ -138,7 +139,12 @@ while IFS='|' read -r words expected; do
     actual=$(complete_words "${line[@]}") || problem "completing '$words' failed"
     [[ $actual == "$expected" ]] || problem "completing '$words' gave '$actual', not '$expected'"
 done <<'ROWS'
-pindrel-report --h|--help --html
+pindrel-report --h|--help --history --html
+pindrel-report --ex|--exclude
+pindrel-report --exclude s|
+pindrel-report --exclude=s|
+pindrel-report --history=|
+pindrel-report --history s|src srv
 pindrel-report --by|--by-project
 pindrel-report --sy|--syntax
 pindrel-report --json --co|--compare
