@@ -130,6 +130,38 @@ void appendComparison(std::string& csOut, const ReportModel& model, const Report
     csOut += "\n  }";
 }
 
+// What a history counted: git's tracked files, less the exclude patterns. Nothing is
+// counted of what the tree leaves out, so no figure of it is given.
+void appendHistoryScope(std::string& csOut, const ReportScope& scope)
+{
+    csOut += ",\n  \"scope\": {\"gitignore\": ";
+    csOut += scope.bGitignore ? "true" : "false";
+    csOut += ", \"exclude\": [";
+    for (std::size_t i = 0; i < scope.excludePatterns.size(); ++i) {
+        if (i > 0)
+            csOut += ", ";
+        AppendJsonString(csOut, scope.excludePatterns[i]);
+    }
+    csOut += "]}";
+}
+
+void appendHistory(std::string& csOut, const ReportModel& model)
+{
+    appendHistoryScope(csOut, model.scope);
+    csOut += ",\n  \"history\": [";
+    for (std::size_t i = 0; i < model.history.size(); ++i) {
+        const HistoryPoint& point = model.history[i];
+        csOut += i > 0 ? ",\n    {\"commit\": " : "\n    {\"commit\": ";
+        AppendJsonString(csOut, point.csCommit);
+        csOut += ", \"date\": ";
+        AppendJsonString(csOut, point.csDate);
+        csOut += ", \"files\": " + std::to_string(point.nFiles) + ",\n      \"counters\": ";
+        appendCounters(csOut, model.counterFields, point.counters);
+        csOut += '}';
+    }
+    csOut += model.history.empty() ? "]" : "\n  ]";
+}
+
 } // namespace
 
 std::string WriteJsonReport(const ReportModel& model)
@@ -140,6 +172,11 @@ std::string WriteJsonReport(const ReportModel& model)
     AppendJsonString(csOut, model.csGenerated);
     csOut += ",\n  \"rules\": ";
     AppendJsonString(csOut, CountingRulesName(model.rules));
+    if (!model.history.empty()) {
+        appendHistory(csOut, model);
+        csOut += "\n}\n";
+        return csOut;
+    }
     csOut += ",\n  \"files\": " + std::to_string(model.nFiles);
     csOut += ",\n  \"folders_unreadable\": " + std::to_string(model.unreadable.nCount);
     csOut += ",\n  \"projects\": [";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ struct HistoryPoint
 {
     std::string csCommit; // the full id
     std::string csDate;   // the commit's time, UTC ISO 8601
+    std::int64_t nTime = 0; // the same, seconds since the epoch, for a time axis
     std::size_t nFiles = 0;
     LineCounters counters;
 };

@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "HistoryTable.h"
+
 namespace {
 
 constexpr std::string_view COLUMN_GAP = "  ";
@@ -147,6 +149,20 @@ std::string comparisonText(const ReportModel& model, const ReportComparisonModel
     return csOut;
 }
 
+// One row per picked commit, oldest first.
+std::string historyText(const ReportModel& model)
+{
+    TextLines lines(1);
+    std::vector<ColumnAlignment> alignments;
+    for (const HistoryColumn& column : HistoryColumns(model.rules)) {
+        lines[0].push_back(column.csHeading);
+        alignments.push_back(column.alignment);
+    }
+    for (const HistoryPoint& point : model.history)
+        lines.push_back(HistoryCells(point, model.rules));
+    return formatAligned(lines, alignments);
+}
+
 } // namespace
 
 std::string FormatTextTable(std::span<const ReportRow> rows)
@@ -164,6 +180,8 @@ std::string FormatTextTable(std::span<const ReportRow> rows)
 
 std::string WriteTextReport(const ReportModel& model)
 {
+    if (!model.history.empty())
+        return historyText(model);
     std::string csOut;
     if (model.bByProject) {
         for (std::size_t i = 0; i < model.projects.size(); ++i)

@@ -11,4 +11,5 @@
 
 // The report for a terminal: with bByProject each project's table first, then
 // the total's; then, when there is one, the comparison with the saved report.
+// A history report is its table alone: one row per commit, oldest first.
 [[nodiscard]] std::string WriteTextReport(const ReportModel& model);

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "HistoryTable.h"
+
 namespace {
 
 // A TSV cell holds no tab or line end: those in a directory name are written as
@@ -35,10 +37,35 @@ void appendRows(std::string& csOut, const ReportRows& rows, const std::string* p
     }
 }
 
+void appendLine(std::string& csOut, const std::vector<std::string>& cells)
+{
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            csOut += '\t';
+        csOut += cells[i];
+    }
+    csOut += '\n';
+}
+
+// A line of headings, then one line per picked commit, oldest first.
+std::string historyTsv(const ReportModel& model)
+{
+    std::vector<std::string> headings;
+    for (const HistoryColumn& column : HistoryColumns(model.rules))
+        headings.push_back(column.csHeading);
+    std::string csOut;
+    appendLine(csOut, headings);
+    for (const HistoryPoint& point : model.history)
+        appendLine(csOut, HistoryCells(point, model.rules));
+    return csOut;
+}
+
 } // namespace
 
 std::string WriteTsvReport(const ReportModel& model)
 {
+    if (!model.history.empty())
+        return historyTsv(model);
     std::string csOut;
     if (!model.bByProject) {
         appendRows(csOut, model.rows, nullptr);

@@ -11,6 +11,7 @@
 
 #include "CollectSourceFiles.h"
 #include "FileFailureText.h"
+#include "HistoryReport.h"
 #include "HtmlExport.h"
 #include "JsonReport.h"
 #include "ParallelCount.h"
@@ -88,6 +89,23 @@ std::string writeReport(OutputFormat format, const ReportModel& model)
     return WriteTextReport(model);
 }
 
+// The page when asked for, then the report on standard output.
+int writeOutputs(const ReportArguments& arguments, const ReportModel& model)
+{
+    if (arguments.csHtmlPath) {
+        const FileStatus status = WriteHtmlReport(*arguments.csHtmlPath, model);
+        if (!status) {
+            std::fprintf(stderr, "pindrel-report: %s\n", DescribeFileFailure(*status.failure).c_str());
+            return EXIT_OUTPUT_FAILED;
+        }
+    }
+    if (!writeStdout(writeReport(arguments.format, model))) {
+        std::perror("pindrel-report: cannot write the report");
+        return EXIT_OUTPUT_FAILED;
+    }
+    return 0;
+}
+
 int runReport(const ReportArguments& arguments)
 {
     // Everything that can make the run pointless is checked before counting.
@@ -119,6 +137,15 @@ int runReport(const ReportArguments& arguments)
         std::fprintf(stderr, "pindrel-report: %s\n", csError.c_str());
         return EXIT_USAGE;
     }
+    if (arguments.historyPoints) {
+        HistoryBuild history = BuildHistoryReport(
+            arguments, { arguments.rules, false, FormatIsoUtc(*time), FormatPageDate(*time) });
+        if (!history.model) {
+            std::fprintf(stderr, "pindrel-report: %s\n", history.csError.c_str());
+            return EXIT_USAGE;
+        }
+        return writeOutputs(arguments, *history.model);
+    }
 
     std::vector<ProjectRun> projects = ProjectsOf(arguments.directories);
     const LineCounters counters = collectAndCount(projects, arguments.rules);
@@ -133,18 +160,7 @@ int runReport(const ReportArguments& arguments)
         return EXIT_NO_FILES;
     }
 
-    if (arguments.csHtmlPath) {
-        const FileStatus status = WriteHtmlReport(*arguments.csHtmlPath, model);
-        if (!status) {
-            std::fprintf(stderr, "pindrel-report: %s\n", DescribeFileFailure(*status.failure).c_str());
-            return EXIT_OUTPUT_FAILED;
-        }
-    }
-    if (!writeStdout(writeReport(arguments.format, model))) {
-        std::perror("pindrel-report: cannot write the report");
-        return EXIT_OUTPUT_FAILED;
-    }
-    return 0;
+    return writeOutputs(arguments, model);
 }
 
 } // namespace

@@ -5,21 +5,13 @@
 
 #include "AtomicFile.h"
 #include "NumberText.h"
+#include "PageText.h"
 
 namespace {
 
 void appendEscaped(std::string& out, const std::string& csText)
 {
-    for (const char c : ToValidUtf8(csText)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c; break;
-        }
-    }
+    AppendHtmlEscaped(out, csText);
 }
 
 std::string cssColor(COLORREF cr)
@@ -80,10 +72,6 @@ constexpr const char* PAGE_STYLE
       "  section, .overview, .shares { break-inside: avoid; }\n"
       "}\n";
 
-// Okabe and Ito's colours, told apart with every common colour-vision deficiency
-// and in greyscale print; grey for what is left over, and a fifth for a report's
-// fifth kind, so no two slices share a colour.
-constexpr std::array<const char*, 5> SLICE_COLORS = { "#e69f00", "#56b4e9", "#0072b2", "#999999", "#cc79a7" };
 constexpr const char* BAR_COLOR = "#0072b2";
 
 // A circle of circumference 100 lets dash lengths be percentages.
@@ -244,7 +232,8 @@ void appendSections(std::string& out, const HtmlTable& table)
 
 bool HtmlPage::IsEmpty() const
 {
-    return csHeading.empty() && csDate.empty() && projects.empty() && slices.empty() && sections.empty();
+    return csHeading.empty() && csDate.empty() && projects.empty() && slices.empty() && sections.empty()
+        && history.points.empty();
 }
 
 std::string RenderHtml(const HtmlTable& table)
@@ -262,10 +251,13 @@ std::string RenderHtml(const HtmlTable& table)
     out += TABLE_STYLE;
     if (bPage)
         out += PAGE_STYLE;
+    if (!table.page.history.points.empty())
+        out += HISTORY_STYLE;
     out += "</style>\n</head>\n<body>\n";
     if (bPage) {
         appendHeader(out, table.page);
         appendOverview(out, table.page.slices);
+        AppendHistoryChart(out, table.page.history);
     }
     appendTable(out, table, table.rows);
     if (bPage)

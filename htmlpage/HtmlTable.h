@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FileFailure.h"
+#include "HistoryChart.h"
 #include "Utf8Text.h"
 
 // Colours laid out 0x00BBGGRR, as the list control's row attributes hold them.
@@ -47,6 +48,7 @@ struct HtmlPage
     std::vector<HtmlSlice> slices;      // the ring chart, clockwise from the top
     std::string csShareUnit;            // what the sections' shares count, e.g. "code lines"
     std::vector<HtmlSection> sections;
+    HtmlHistory history;                // a stacked area chart of the kinds over time, in place of the ring
 
     [[nodiscard]] bool IsEmpty() const;
 };

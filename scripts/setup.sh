@@ -18,6 +18,9 @@ packages=(
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *fuzz* ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
+if [[ "${PINDREL_SETUP_EXTRA:-}" == *docs* ]]; then
+    packages+=(chromium)
+fi
 if [[ "${PINDREL_SETUP_EXTRA:-}" == *bench* ]]; then
     packages+=(cloc qt6-base-dev libboost-dev)
 fi

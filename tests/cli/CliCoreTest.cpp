@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "JsonReport.h"
 #include "JsonText.h"
 #include "ParallelCount.h"
 #include "ProjectFileLists.h"
 #include "ReportArguments.h"
 #include "TextReport.h"
+#include "TsvReport.h"
 
 namespace {
 
@@ -123,6 +125,61 @@ TEST(FormatTextTable, AlignsEveryColumnUnderItsHeading)
     EXPECT_EQ(lines[2].find("% of total lines"), nCommentsAt);
     EXPECT_EQ(lines[3].find("% of Code & comments"), nCommentsAt);
     EXPECT_EQ(lines[1].find_first_not_of("- "), std::string::npos);
+}
+
+// Three commits, their kinds worked out by hand: comment only = comments - (code - code only).
+ReportModel historyModel(CountingRules rules)
+{
+    ReportModel model = BuildReportModel({}, {}, { rules, false, "2026-12-09T10:00:00Z", "" }, std::nullopt);
+    model.scope.bGitignore = true;
+    model.scope.excludePatterns = { "build" };
+    model.history = {
+        { "1111111aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "2024-01-01T00:00:00Z", 1704067200, 1,
+            { 10, 2, 6, 5, 3, 100, 150, 0 } },
+        { "2222222bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb", "2024-07-01T00:00:00Z", 1719792000, 2,
+            { 20, 5, 12, 10, 5, 250, 320, 0 } },
+        { "3333333ccccccccccccccccccccccccccccccccc", "2025-01-01T00:00:00Z", 1735689600, 3,
+            { 40, 10, 26, 20, 8, 600, 800, 2 } },
+    };
+    return model;
+}
+
+TEST(HistoryReport, EachWriterShowsEveryCommitOldestFirst)
+{
+    const ReportModel simple = historyModel(CountingRules::Simple);
+    EXPECT_EQ(WriteTextReport(simple),
+        "Date                  Commit   Files  Comment only  Code with a comment  Code only  Empty  Code characters\n"
+        "--------------------  -------  -----  ------------  -------------------  ---------  -----  ---------------\n"
+        "2024-01-01T00:00:00Z  1111111      1             1                    1          5      3              100\n"
+        "2024-07-01T00:00:00Z  2222222      2             3                    2         10      5              250\n"
+        "2025-01-01T00:00:00Z  3333333      3             4                    6         20      8              600\n");
+    // The syntax rules add the disabled lines as a fifth kind.
+    EXPECT_EQ(WriteTsvReport(historyModel(CountingRules::Syntax)),
+        "Date\tCommit\tFiles\tComment only\tCode with a comment\tCode only\tEmpty\tDisabled\tCode characters\n"
+        "2024-01-01T00:00:00Z\t1111111\t1\t1\t1\t5\t3\t0\t100\n"
+        "2024-07-01T00:00:00Z\t2222222\t2\t3\t2\t10\t5\t0\t250\n"
+        "2025-01-01T00:00:00Z\t3333333\t3\t4\t6\t20\t8\t2\t600\n");
+    EXPECT_EQ(WriteJsonReport(simple),
+        "{\n  \"version\": \"" + ReportVersionNumber()
+            + "\",\n"
+              "  \"generated\": \"2026-12-09T10:00:00Z\",\n"
+              "  \"rules\": \"simple\",\n"
+              "  \"scope\": {\"gitignore\": true, \"exclude\": [\"build\"]},\n"
+              "  \"history\": [\n"
+              "    {\"commit\": \"1111111aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\", \"date\": \"2024-01-01T00:00:00Z\", "
+              "\"files\": 1,\n"
+              "      \"counters\": {\"nTotalLines\": 10, \"nCommentLines\": 2, \"nCodeLines\": 6, \"nCodeOnlyLines\": 5, "
+              "\"nEmptyLines\": 3, \"nCodeChars\": 100, \"nTotalChars\": 150}},\n"
+              "    {\"commit\": \"2222222bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb\", \"date\": \"2024-07-01T00:00:00Z\", "
+              "\"files\": 2,\n"
+              "      \"counters\": {\"nTotalLines\": 20, \"nCommentLines\": 5, \"nCodeLines\": 12, \"nCodeOnlyLines\": 10, "
+              "\"nEmptyLines\": 5, \"nCodeChars\": 250, \"nTotalChars\": 320}},\n"
+              "    {\"commit\": \"3333333ccccccccccccccccccccccccccccccccc\", \"date\": \"2025-01-01T00:00:00Z\", "
+              "\"files\": 3,\n"
+              "      \"counters\": {\"nTotalLines\": 40, \"nCommentLines\": 10, \"nCodeLines\": 26, \"nCodeOnlyLines\": 20, "
+              "\"nEmptyLines\": 8, \"nCodeChars\": 600, \"nTotalChars\": 800}}\n"
+              "  ]\n"
+              "}\n");
 }
 
 TEST(DefaultThreadCount, TakesOneTo256AndFallsBackToOnePerCore)

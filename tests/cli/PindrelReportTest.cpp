@@ -231,6 +231,16 @@ TEST_F(PindrelReport, ExitCodesAndMessages)
     EXPECT_NE(help.csOut.find("PINDREL_REPORT_THREADS"), std::string::npos);
 }
 
+TEST_F(PindrelReport, HistoryOutsideAGitWorkTreeIsOneLineNamingTheDirectory)
+{
+    const std::string csApp = m_dir / "app";
+    const ProcessResult result = runReport({ "--history=5", csApp });
+    EXPECT_EQ(result.nExitCode, 2);
+    EXPECT_EQ(result.csErr.rfind("pindrel-report: " + csApp + ": ", 0), 0u) << result.csErr;
+    EXPECT_EQ(std::count(result.csErr.begin(), result.csErr.end(), '\n'), 1) << result.csErr;
+    EXPECT_EQ(result.csOut, "");
+}
+
 // Root lists any directory, so the run takes nobody's identity to meet a closed one.
 TEST_F(PindrelReport, UnlistableDirectoryIsNamedOnceAndTheOthersAreCounted)
 {

@@ -66,6 +66,19 @@ private:
     std::string m_csOld;
 };
 
+// What tidy finds wrong with the page, errors and warnings alike; empty for a valid page.
+std::string tidyProblems(const std::string& csHtml)
+{
+    TempDir dir;
+    QProcess tidy;
+    tidy.start(QStringLiteral("tidy"), { QStringLiteral("-q"), QStringLiteral("-e"),
+                                           QString::fromStdString(dir.WriteFile("page.html", csHtml)) });
+    if (!tidy.waitForFinished(-1))
+        return "tidy did not run: " + tidy.errorString().toStdString();
+    return (tidy.exitCode() == 0 ? "" : "exit " + std::to_string(tidy.exitCode()) + "\n")
+        + tidy.readAllStandardError().toStdString() + tidy.readAllStandardOutput().toStdString();
+}
+
 } // namespace
 
 struct Utf8Case
@@ -189,13 +202,7 @@ TEST(RenderHtml, ReportPageValidatesAndShowsEachShare)
     table.page.sections = { { "/src/a", { { "Code only", "30" } }, 30 }, { "<b&c>", { { "Code only", "10" } }, 10 } };
     const std::string csHtml = RenderHtml(table);
 
-    TempDir dir;
-    QProcess tidy;
-    tidy.start(QStringLiteral("tidy"), { QStringLiteral("-q"), QStringLiteral("-e"),
-                                           QString::fromStdString(dir.WriteFile("page.html", csHtml)) });
-    ASSERT_TRUE(tidy.waitForFinished(-1)) << "tidy did not run: " << tidy.errorString().toStdString();
-    EXPECT_EQ(tidy.exitCode(), 0);
-    EXPECT_EQ(tidy.readAllStandardError().toStdString() + tidy.readAllStandardOutput().toStdString(), "");
+    EXPECT_EQ(tidyProblems(csHtml), "");
 
     for (const char* pszPart :
         { "2 projects: <span class=\"dir\">/src/a</span>, <span class=\"dir\">&lt;b&amp;c&gt;</span>",
@@ -213,6 +220,34 @@ TEST(RenderHtml, ReportPageValidatesAndShowsEachShare)
     EXPECT_EQ(countOf(csHtml, "<table>"), 3u);
     EXPECT_EQ(csHtml.find("<script"), std::string::npos);
     EXPECT_EQ(csHtml.find("src="), std::string::npos);
+}
+
+TEST(RenderHtml, HistoryChartStacksTheKindsOverTime)
+{
+    HtmlTable table = sampleTable();
+    table.page.csHeading = "Pindrel history";
+    // The third commit is dated before its parent, as a rebase leaves it.
+    table.page.history = { { "Comment only", "Code only" },
+        { { 0, "2024-01-01", { 1, 3 } }, { 100, "2024-01-02", { 2, 6 } }, { 50, "2024-01-02", { 2, 6 } },
+            { 400, "2024-01-06", { 0, 10 } } } };
+    const std::string csHtml = RenderHtml(table);
+    EXPECT_EQ(tidyProblems(csHtml), "");
+
+    // Ten lines at most: gridlines every 2 up to 10, y = 270 - 26 per line; x from 56 to 628 over 400 s.
+    for (const char* pszPart :
+        { "<svg class=\"history\" viewBox=\"0 0 640 300\" role=\"img\" aria-label=\"Stacked area chart of the lines "
+          "of 4 commits, 2024-01-01 to 2024-01-06; the newest has 10 lines: Comment only 0 (0.0 %); Code only 10 "
+          "(100.0 %)\">",
+            "<polygon fill=\"#e69f00\" points=\"56.0,244.0 199.0,218.0 199.0,218.0 628.0,270.0 "
+            "628.0,270.0 199.0,270.0 199.0,270.0 56.0,270.0\"/>",
+            "<polygon fill=\"#56b4e9\" points=\"56.0,166.0 199.0,62.0 199.0,62.0 628.0,10.0 "
+            "628.0,270.0 199.0,218.0 199.0,218.0 56.0,244.0\"/>",
+            "<text class=\"y\" x=\"50.0\" y=\"14.0\">10</text>", "<text class=\"y\" x=\"50.0\" y=\"274.0\">0</text>",
+            "<text class=\"last\" x=\"628.0\" y=\"290.0\">2024-01-06</text>",
+            "style=\"color: #56b4e9\" aria-hidden=\"true\">\xE2\x96\xA0</span><span>Code only</span><span "
+            "class=\"num\">10</span><span class=\"num\">100.0 %</span>" })
+        EXPECT_NE(csHtml.find(pszPart), std::string::npos) << pszPart << "\n" << csHtml;
+    EXPECT_EQ(countOf(csHtml, "<text class=\"y\""), 6u);
 }
 
 TEST(RenderHtml, ChartNumbersKeepTheirPointWhenTheLocaleWritesAComma)
