@@ -12,7 +12,9 @@
 #     its newest tree, in paired rounds, and its peak memory;
 #   - the times that tests used to bound: 100,000 files in one directory,
 #     5,000 nested levels, a 2 GiB sparse file, and one counting step of the
-#     dialog on a 10 MB file (the dialog's timer ticks every 15 ms).
+#     dialog on a 10 MB file (the dialog's timer ticks every 15 ms);
+#   - --gitignore on a git work tree of the kernel tree (bench/git_work_tree.sh
+#     makes it once, beside the unpacked tree) against the same run without it.
 # Run it on a quiet machine: with another job holding a core, two threads
 # measure like one.
 #
@@ -182,6 +184,27 @@ bench_history() {
     }'
 }
 [[ -z ${PINDREL_BENCH_TREES:-} ]] && bench_history
+
+if [[ -z ${PINDREL_BENCH_TREES:-} ]]; then
+    gitTree=$(bash "$root/bench/git_work_tree.sh" "$kernel" "$cache")
+    echo "== --gitignore on $gitTree (committed whole, an untracked and an ignored build folder)"
+    nWhole=$("$report" --json "$gitTree" | sed -n 's/^  "files": \([0-9]*\),$/\1/p')
+    nGit=$("$report" --gitignore --json "$gitTree" | sed -n 's/^  "files": \([0-9]*\),$/\1/p')
+    echo "files: $nWhole collected without --gitignore, $nGit with it"
+    "$report" --gitignore --tsv "$gitTree" >/dev/null
+    : >"$work/whole" && : >"$work/git"
+    for ((r = 0; r < rounds; r++)); do
+        seconds "$report" --tsv "$gitTree" >>"$work/whole"
+        seconds "$report" --gitignore --tsv "$gitTree" >>"$work/git"
+    done
+    awk -v w="$(median <"$work/whole")" -v g="$(median <"$work/git")" -v n="$rounds" \
+        -v pk="$(peak_kib "$report" --gitignore --tsv "$gitTree")" 'BEGIN {
+        printf "medians of %d paired rounds\n", n
+        printf "  %-40s %8.3f s\n", "pindrel-report --tsv", w
+        printf "  %-40s %8.3f s  %5.2fx without (target: at most 1.20x)\n", "pindrel-report --gitignore --tsv", g, g / w
+        printf "  peak memory with --gitignore:    %5.1f MiB\n", pk / 1024
+    }'
+fi
 
 echo "== trees that tests used to time"
 synthetic="$work/synthetic"

@@ -10,8 +10,12 @@
 struct GitScope
 {
     std::shared_ptr<const ScopeFilter> filter; // none when the directory is not inside a git work tree
-    std::string csProblem;                     // why there is none, in the user's words
+    std::string csProblem; // why there is none, in the user's words
 };
 
-// Opens the work tree csProjectDirectory lies in and reads its index and ignore rules.
+// Opens the work tree csProjectDirectory lies in (searching upward; a .git file
+// pointing elsewhere is followed) and reads its index once; ignore rules are
+// asked only about untracked paths. No filter and no problem when the directory
+// does not exist: the walk reports that itself. Each filter is asked by one
+// thread at a time.
 [[nodiscard]] GitScope OpenGitScope(const std::string& csProjectDirectory);
