@@ -12,18 +12,16 @@ namespace {
 
 constexpr std::size_t CHUNK = 64;
 
-// Where a 64-byte chunk holds the bytes that can change the lexer's state, one bit per byte.
+// Where a 64-byte chunk holds the bytes that can change the lexer's state, one bit
+// per byte. Masks that only one rare state needs are found when it asks.
 struct SyntaxMasks
 {
     std::uint64_t nLf;
-    std::uint64_t nSlash;
+    std::uint64_t nCodeStops; // LF, '/', '"', '\'' or '\\'
     std::uint64_t nStar;
-    std::uint64_t nDoubleQuote;
-    std::uint64_t nQuote;
-    std::uint64_t nBackslash;
+    std::uint64_t nSlashBackslash;
     std::uint64_t nHashPercent; // '#' or '%': the first may open a directive, the second its digraph
-    std::uint64_t nCloseParen;
-    std::uint64_t nSolid; // no blank and no LF
+    std::uint64_t nSolid;       // no blank and no LF
 };
 
 // Space, tab, CR, vertical tab, form feed, and the LF that ends a line.
@@ -55,123 +53,106 @@ struct PlainMasks
             const auto c = static_cast<unsigned char>(p[i]);
             const std::uint64_t nBit = std::uint64_t { 1 } << i;
             m.nLf |= c == '\n' ? nBit : 0;
-            m.nSlash |= c == '/' ? nBit : 0;
+            m.nCodeStops |= c == '\n' || c == '/' || c == '"' || c == '\'' || c == '\\' ? nBit : 0;
             m.nStar |= c == '*' ? nBit : 0;
-            m.nDoubleQuote |= c == '"' ? nBit : 0;
-            m.nQuote |= c == '\'' ? nBit : 0;
-            m.nBackslash |= c == '\\' ? nBit : 0;
+            m.nSlashBackslash |= c == '/' || c == '\\' ? nBit : 0;
             m.nHashPercent |= c == '#' || c == '%' ? nBit : 0;
-            m.nCloseParen |= c == ')' ? nBit : 0;
             m.nSolid |= isBlank(c) ? 0 : nBit;
         }
         return m;
+    }
+    static std::uint64_t Equal(const char* p, char c)
+    {
+        std::uint64_t nBits = 0;
+        for (std::size_t i = 0; i < CHUNK; ++i)
+            nBits |= p[i] == c ? std::uint64_t { 1 } << i : 0;
+        return nBits;
     }
 };
 
 #if defined(__SSE2__)
 struct Sse2Masks
 {
-    static std::uint64_t bits(const __m128i (&v)[4], __m128i (*fnTest)(__m128i, __m128i), __m128i k)
+    template <typename Test> static std::uint64_t bits(const __m128i (&v)[4], Test fnTest)
     {
-        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[0], k))))
-            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[1], k)))) << 16
-            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[2], k)))) << 32
-            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[3], k)))) << 48;
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[0]))))
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[1])))) << 16
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[2])))) << 32
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[3])))) << 48;
     }
-    static __m128i equal(__m128i v, __m128i k) { return _mm_cmpeq_epi8(v, k); }
-    static __m128i hashPercent(__m128i v, __m128i)
+    static __m128i equal(__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+    static void load(const char* p, __m128i (&v)[4])
     {
-        return _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('#')), _mm_cmpeq_epi8(v, _mm_set1_epi8('%')));
-    }
-    // A byte from '\t' to '\r' or a space: (c - '\t') at most 4 as an unsigned byte, or c == ' '.
-    static __m128i blank(__m128i v, __m128i)
-    {
-        const __m128i nShifted = _mm_sub_epi8(v, _mm_set1_epi8('\t'));
-        const __m128i nControl = _mm_cmpeq_epi8(_mm_min_epu8(nShifted, _mm_set1_epi8(4)), nShifted);
-        return _mm_or_si128(nControl, _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+        for (std::size_t i = 0; i < 4; ++i)
+            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
     }
     static SyntaxMasks Of(const char* p)
     {
-        const __m128i v[4] = { _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)) };
-        return { bits(v, equal, _mm_set1_epi8('\n')), bits(v, equal, _mm_set1_epi8('/')),
-            bits(v, equal, _mm_set1_epi8('*')), bits(v, equal, _mm_set1_epi8('"')), bits(v, equal, _mm_set1_epi8('\'')),
-            bits(v, equal, _mm_set1_epi8('\\')), bits(v, hashPercent, _mm_setzero_si128()),
-            bits(v, equal, _mm_set1_epi8(')')), ~bits(v, blank, _mm_setzero_si128()) };
+        __m128i v[4];
+        load(p, v);
+        return { bits(v, [](__m128i x) { return equal(x, '\n'); }),
+            bits(v,
+                [](__m128i x) {
+                    return _mm_or_si128(_mm_or_si128(equal(x, '\n'), equal(x, '/')),
+                        _mm_or_si128(_mm_or_si128(equal(x, '"'), equal(x, '\'')), equal(x, '\\')));
+                }),
+            bits(v, [](__m128i x) { return equal(x, '*'); }),
+            bits(v, [](__m128i x) { return _mm_or_si128(equal(x, '/'), equal(x, '\\')); }),
+            bits(v, [](__m128i x) { return _mm_or_si128(equal(x, '#'), equal(x, '%')); }),
+            // A byte from '\t' to '\r' or a space: (c - '\t') at most 4 as an unsigned byte, or c == ' '.
+            ~bits(v, [](__m128i x) {
+                const __m128i nShifted = _mm_sub_epi8(x, _mm_set1_epi8('\t'));
+                const __m128i nControl = _mm_cmpeq_epi8(_mm_min_epu8(nShifted, _mm_set1_epi8(4)), nShifted);
+                return _mm_or_si128(nControl, equal(x, ' '));
+            }) };
+    }
+    static std::uint64_t Equal(const char* p, char c)
+    {
+        __m128i v[4];
+        load(p, v);
+        return bits(v, [c](__m128i x) { return equal(x, c); });
     }
 };
 #endif
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define PINDREL_HAVE_AVX2 1
-// The bytes Avx2Masks compares with, each repeated 32 times: loaded as operands, not built per chunk.
-enum StopByte
-{
-    STOP_LF,
-    STOP_SLASH,
-    STOP_STAR,
-    STOP_DOUBLE_QUOTE,
-    STOP_QUOTE,
-    STOP_BACKSLASH,
-    STOP_HASH,
-    STOP_PERCENT,
-    STOP_CLOSE_PAREN,
-    STOP_TAB,
-    STOP_FOUR,
-    STOP_SPACE,
-    STOP_COUNT,
-};
-
-struct alignas(32) RepeatedBytes
-{
-    unsigned char bytes[32];
-};
-
-constexpr std::array<RepeatedBytes, STOP_COUNT> REPEATED_STOP_BYTES = [] {
-    constexpr unsigned char stops[STOP_COUNT] = { '\n', '/', '*', '"', '\'', '\\', '#', '%', ')', '\t', 4, ' ' };
-    std::array<RepeatedBytes, STOP_COUNT> table {};
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        for (unsigned char& c : table[i].bytes)
-            c = stops[i];
-    }
-    return table;
-}();
-
 struct Avx2Masks
 {
-    __attribute__((target("avx2"))) static __m256i repeated(StopByte stop)
-    {
-        return _mm256_load_si256(reinterpret_cast<const __m256i*>(REPEATED_STOP_BYTES[stop].bytes));
-    }
     __attribute__((target("avx2"))) static std::uint64_t bits(__m256i a, __m256i b)
     {
         return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(a)))
             | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(b))) << 32;
     }
-    __attribute__((target("avx2"))) static std::uint64_t equal(__m256i a, __m256i b, StopByte stop)
+    __attribute__((target("avx2"))) static __m256i equal(__m256i v, char c)
     {
-        const __m256i k = repeated(stop);
-        return bits(_mm256_cmpeq_epi8(a, k), _mm256_cmpeq_epi8(b, k));
+        return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(c));
     }
-    __attribute__((target("avx2"))) static __m256i hashPercent(__m256i v)
+    __attribute__((target("avx2"))) static __m256i codeStop(__m256i v)
     {
-        return _mm256_or_si256(_mm256_cmpeq_epi8(v, repeated(STOP_HASH)), _mm256_cmpeq_epi8(v, repeated(STOP_PERCENT)));
+        return _mm256_or_si256(_mm256_or_si256(equal(v, '\n'), equal(v, '/')),
+            _mm256_or_si256(_mm256_or_si256(equal(v, '"'), equal(v, '\'')), equal(v, '\\')));
     }
     __attribute__((target("avx2"))) static __m256i blank(__m256i v)
     {
-        const __m256i nShifted = _mm256_sub_epi8(v, repeated(STOP_TAB));
-        const __m256i nControl = _mm256_cmpeq_epi8(_mm256_min_epu8(nShifted, repeated(STOP_FOUR)), nShifted);
-        return _mm256_or_si256(nControl, _mm256_cmpeq_epi8(v, repeated(STOP_SPACE)));
+        const __m256i nShifted = _mm256_sub_epi8(v, _mm256_set1_epi8('\t'));
+        const __m256i nControl = _mm256_cmpeq_epi8(_mm256_min_epu8(nShifted, _mm256_set1_epi8(4)), nShifted);
+        return _mm256_or_si256(nControl, equal(v, ' '));
     }
     __attribute__((target("avx2"))) static SyntaxMasks Of(const char* p)
     {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-        return { equal(a, b, STOP_LF), equal(a, b, STOP_SLASH), equal(a, b, STOP_STAR),
-            equal(a, b, STOP_DOUBLE_QUOTE), equal(a, b, STOP_QUOTE), equal(a, b, STOP_BACKSLASH),
-            bits(hashPercent(a), hashPercent(b)), equal(a, b, STOP_CLOSE_PAREN), ~bits(blank(a), blank(b)) };
+        return { bits(equal(a, '\n'), equal(b, '\n')), bits(codeStop(a), codeStop(b)),
+            bits(equal(a, '*'), equal(b, '*')),
+            bits(_mm256_or_si256(equal(a, '/'), equal(a, '\\')), _mm256_or_si256(equal(b, '/'), equal(b, '\\'))),
+            bits(_mm256_or_si256(equal(a, '#'), equal(a, '%')), _mm256_or_si256(equal(b, '#'), equal(b, '%'))),
+            ~bits(blank(a), blank(b)) };
+    }
+    __attribute__((target("avx2"))) static std::uint64_t Equal(const char* p, char c)
+    {
+        return bits(equal(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), c),
+            equal(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), c));
     }
 };
 #endif
@@ -343,17 +324,16 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk, s
 {
     const SyntaxMasks m = Masks::Of(pChunk);
     const std::uint64_t nValid = nLen == CHUNK ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << nLen) - 1;
-    const std::uint64_t nCodeStops = m.nLf | m.nSlash | m.nDoubleQuote | m.nQuote | m.nBackslash;
+    const std::uint64_t nCodeStops = m.nCodeStops;
     // In a block comment a '*' matters only before a '/' or a splice's '\'; what
     // follows the last byte is not known here.
-    const std::uint64_t nClosingStars
-        = m.nStar & ((m.nSlash | m.nBackslash) >> 1 | std::uint64_t { 1 } << (nLen - 1));
+    const std::uint64_t nClosingStars = m.nStar & ((m.nSlashBackslash >> 1) | (std::uint64_t { 1 } << (nLen - 1)));
     std::size_t nPos = 0;
     // Moves nPos to the first of nStops at or after it, or to the end; returns the
     // bytes passed and whether one of them is no blank.
     const auto skipTo = [&](std::uint64_t nStops, std::int64_t& nSkipped) {
         nStops &= ~std::uint64_t { 0 } << nPos;
-        const std::uint64_t nRun = ~std::uint64_t { 0 } << nPos & ((nStops & (~nStops + 1)) - 1) & nValid;
+        const std::uint64_t nRun = (~std::uint64_t { 0 } << nPos) & ((nStops & (~nStops + 1)) - 1) & nValid;
         const std::size_t nStop = nStops != 0 ? static_cast<std::size_t>(std::countr_zero(nStops)) : nLen;
         nSkipped = static_cast<std::int64_t>(nStop - nPos);
         nPos = nStop;
@@ -373,11 +353,11 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk, s
     // is its LF: in code it is code or empty, in a block comment comment or empty.
     const auto takeWholeLines = [&](std::uint64_t nStops, bool bCode) {
         while (nPos < nLen) {
-            const std::uint64_t nAhead = nStops & ~std::uint64_t { 0 } << nPos;
+            const std::uint64_t nAhead = nStops & (~std::uint64_t { 0 } << nPos);
             if (nAhead == 0 || (m.nLf & nAhead & (~nAhead + 1)) == 0)
                 return;
             const auto nEnd = static_cast<std::size_t>(std::countr_zero(nAhead)) + 1;
-            const std::uint64_t nLine = ~std::uint64_t { 0 } << nPos & ((nAhead & (~nAhead + 1)) - 1);
+            const std::uint64_t nLine = (~std::uint64_t { 0 } << nPos) & ((nAhead & (~nAhead + 1)) - 1);
             const auto nBytes = static_cast<std::int64_t>(nEnd - nPos);
             ++m_counters.nTotalLines;
             m_counters.nTotalChars += nBytes;
@@ -449,7 +429,7 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk, s
                     return;
             }
             const bool bSolid
-                = skipTo(m.nLf | (m_state == State::InBlockComment ? nClosingStars : m.nBackslash), nSkipped);
+                = skipTo(m.nLf | (m_state == State::InBlockComment ? nClosingStars : m.nSlashBackslash), nSkipped);
             m_line.nBytes += nSkipped;
             m_line.nComment += nSkipped;
             m_line.bComment = m_line.bComment || bSolid;
@@ -460,8 +440,8 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk, s
         case State::InString:
         case State::InChar:
             if (bPlainDirective) {
-                const bool bSolid = skipTo(
-                    m.nLf | m.nBackslash | (m_state == State::InString ? m.nDoubleQuote : m.nQuote), nSkipped);
+                // A '/' or the other quote stops too, and is taken as it is.
+                const bool bSolid = skipTo(nCodeStops, nSkipped);
                 m_line.nBytes += nSkipped;
                 m_line.bCode = m_line.bCode || bSolid;
                 if (nPos < nLen)
@@ -472,7 +452,7 @@ template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk, s
             break;
         case State::InRawString:
             if (m_nRawMatch == 0) {
-                skipTo(m.nLf | m.nCloseParen, nSkipped);
+                skipTo(m.nLf | (Masks::Equal(pChunk, ')') & nValid), nSkipped);
                 m_line.nBytes += nSkipped;
                 m_line.bCode = true;
                 if (nPos == nLen)
@@ -563,7 +543,7 @@ void SyntaxLineStream::ReadDirectiveRun(const char* pFrom, const char* pTo)
     }
 }
 
-// In a line comment c is a line end or '\\'; in a block comment a line end or a
+// In a line comment c is a line end, '/' or '\\'; in a block comment a line end or a
 // '*' before a '/', a '\\' or the end of what is seen.
 [[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeInComment(unsigned char c, char next)
 {
@@ -577,8 +557,14 @@ void SyntaxLineStream::ReadDirectiveRun(const char* pFrom, const char* pTo)
         EndPhysicalLine();
         return 1;
     }
-    if (m_state == State::InLineComment)
-        return 0;
+    if (m_state == State::InLineComment) {
+        if (c == '\\')
+            return 0;
+        ++m_line.nBytes; // a '/', stopped at with the backslashes
+        ++m_line.nComment;
+        m_line.bComment = true;
+        return 1;
+    }
     ++m_line.nBytes;
     ++m_line.nComment;
     m_line.bComment = true;
@@ -593,7 +579,7 @@ void SyntaxLineStream::ReadDirectiveRun(const char* pFrom, const char* pTo)
     return 2;
 }
 
-// c is a line end, '\\' or the literal's closing quote; the directive, if any, is plain.
+// c is a line end, '\\', '/' or a quote; the directive, if any, is plain.
 [[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeInLiteral(unsigned char c, char next)
 {
     if (c == '\\') {
@@ -613,8 +599,10 @@ void SyntaxLineStream::ReadDirectiveRun(const char* pFrom, const char* pTo)
         return 1;
     }
     m_line.bCode = true;
-    m_state = State::InCode; // the closing quote
-    m_token = Token::None;
+    if (c == (m_state == State::InString ? '"' : '\'')) {
+        m_state = State::InCode; // the closing quote
+        m_token = Token::None;
+    }
     return 1;
 }
 
