@@ -1,5 +1,6 @@
 #include "SyntaxLineStream.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string_view>
@@ -44,8 +45,18 @@ constexpr std::array<bool, 256> IDENTIFIER_BYTES = [] {
 
 constexpr bool isIdentifier(unsigned char c) { return IDENTIFIER_BYTES[c]; }
 
+// Each path finds the masks of up to MASK_BATCH chunks in one call, so that the
+// constants it compares with are set up once per batch rather than per chunk.
+constexpr std::size_t MASK_BATCH = 16;
+
 struct PlainMasks
 {
+    using Set = SyntaxMasks;
+    static void OfChunks(const char* p, std::size_t nChunks, SyntaxMasks* pMasks)
+    {
+        for (std::size_t i = 0; i < nChunks; ++i)
+            pMasks[i] = Of(p + i * CHUNK);
+    }
     static SyntaxMasks Of(const char* p)
     {
         SyntaxMasks m {};
@@ -73,6 +84,12 @@ struct PlainMasks
 #if defined(__SSE2__)
 struct Sse2Masks
 {
+    using Set = SyntaxMasks;
+    static void OfChunks(const char* p, std::size_t nChunks, SyntaxMasks* pMasks)
+    {
+        for (std::size_t i = 0; i < nChunks; ++i)
+            pMasks[i] = Of(p + i * CHUNK);
+    }
     template <typename Test> static std::uint64_t bits(const __m128i (&v)[4], Test fnTest)
     {
         return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[0]))))
@@ -119,6 +136,12 @@ struct Sse2Masks
 #define PINDREL_HAVE_AVX2 1
 struct Avx2Masks
 {
+    using Set = SyntaxMasks;
+    __attribute__((target("avx2"))) static void OfChunks(const char* p, std::size_t nChunks, SyntaxMasks* pMasks)
+    {
+        for (std::size_t i = 0; i < nChunks; ++i)
+            pMasks[i] = Of(p + i * CHUNK);
+    }
     __attribute__((target("avx2"))) static std::uint64_t bits(__m256i a, __m256i b)
     {
         return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(a)))
@@ -298,9 +321,12 @@ template <typename Masks> void SyntaxLineStream::FeedChunks(const char* pData, s
 {
     const char* p = pData;
     const char* const pEnd = pData + nSize;
+    SyntaxMasks masks[MASK_BATCH];
     while (static_cast<std::size_t>(pEnd - p) >= CHUNK) {
-        FeedChunk<Masks>(p, CHUNK);
-        p += CHUNK;
+        const std::size_t nChunks = std::min(MASK_BATCH, static_cast<std::size_t>(pEnd - p) / CHUNK);
+        Masks::OfChunks(p, nChunks, masks);
+        for (std::size_t i = 0; i < nChunks; ++i, p += CHUNK)
+            FeedChunk<Masks>(p, CHUNK, masks[i]);
     }
     if (m_pCodeRun != nullptr)
         EndCodeRun(p, true); // the block's memory is the caller's only until Feed returns
@@ -312,17 +338,17 @@ template <typename Masks> void SyntaxLineStream::FeedChunks(const char* pData, s
     const auto nTail = static_cast<std::size_t>(pEnd - p);
     std::memcpy(tail, p, nTail);
     std::memset(tail + nTail, 'x', CHUNK - nTail);
-    FeedChunk<Masks>(tail, nTail);
+    FeedChunk<Masks>(tail, nTail, Masks::Of(tail));
     if (m_pCodeRun != nullptr)
         EndCodeRun(tail + nTail, true);
 }
 
 // Skips the runs of bytes that leave the lexer where it is, takes the frequent
 // stops in place, and hands every other byte to the byte-wise lexer. Only the
-// first nLen bytes of the 64 are the file's.
-template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk, std::size_t nLen)
+// first nLen bytes of the 64 are the file's; m holds their masks.
+template <typename Masks>
+void SyntaxLineStream::FeedChunk(const char* pChunk, std::size_t nLen, const typename Masks::Set& m)
 {
-    const SyntaxMasks m = Masks::Of(pChunk);
     const std::uint64_t nValid = nLen == CHUNK ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << nLen) - 1;
     const std::uint64_t nCodeStops = m.nCodeStops;
     // In a block comment a '*' matters only before a '/' or a splice's '\'; what

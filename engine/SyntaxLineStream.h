@@ -100,7 +100,7 @@ private:
     static Token NextToken(Token token, unsigned char c);
     static Token TokenAfterRun(const char* pFrom, const char* pTo, Token token);
     template <typename Masks> void FeedChunks(const char* pData, std::size_t nSize);
-    template <typename Masks> void FeedChunk(const char* pChunk, std::size_t nLen);
+    template <typename Masks> void FeedChunk(const char* pChunk, std::size_t nLen, const typename Masks::Set& m);
     void ReadDirectiveRun(const char* pFrom, const char* pTo);
     std::size_t TakeSplice();
     void EndCodeRun(const char* pEnd, bool bNeedToken);
