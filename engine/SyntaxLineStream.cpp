@@ -611,8 +611,10 @@ void SyntaxLineStream::ReadDirectiveRun(const char* pFrom, const char* pTo)
     if (c == '\\') {
         if (next == '\n')
             return TakeSplice();
-        if (next == ' ' || next == '\t' || next == '\r' || next == NOT_SEEN)
-            return 0; // blanks may still make a splice
+        // Blanks may still make a splice, and so may a second backslash: lines are
+        // spliced before escapes are read.
+        if (next == ' ' || next == '\t' || next == '\r' || next == '\\' || next == NOT_SEEN)
+            return 0;
         m_line.nBytes += 2; // an escape
         m_line.bCode = true;
         return 2;
