@@ -22,7 +22,7 @@ struct SyntaxMasks
     std::uint64_t nStar;
     std::uint64_t nSlashBackslash;
     std::uint64_t nHashPercent; // '#' or '%': the first may open a directive, the second its digraph
-    std::uint64_t nSolid;       // no blank and no LF
+    std::uint64_t nSolid; // no blank and no LF
 };
 
 // Space, tab, CR, vertical tab, form feed, and the LF that ends a line.
@@ -33,7 +33,10 @@ constexpr bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 constexpr bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Identifiers take '$' and every byte from 0x80 up, as GCC does.
-constexpr bool isIdentifierByte(unsigned char c) { return isLetter(c) || isDigit(c) || c == '_' || c == '$' || c >= 0x80; }
+constexpr bool isIdentifierByte(unsigned char c)
+{
+    return isLetter(c) || isDigit(c) || c == '_' || c == '$' || c >= 0x80;
+}
 
 // Looked up: directive names and the tokens before quotes test many bytes.
 constexpr std::array<bool, 256> IDENTIFIER_BYTES = [] {
@@ -281,7 +284,9 @@ SyntaxLineStream::DirectiveName SyntaxLineStream::DirectiveNameOf(std::string_vi
     case 4:
         return csName == "elif" ? DirectiveName::Elif : csName == "else" ? DirectiveName::Else : DirectiveName::Other;
     case 5:
-        return csName == "ifdef" ? DirectiveName::Ifdef : csName == "endif" ? DirectiveName::Endif : DirectiveName::Other;
+        return csName == "ifdef" ? DirectiveName::Ifdef
+            : csName == "endif"  ? DirectiveName::Endif
+                                 : DirectiveName::Other;
     case 6:
         return csName == "ifndef" ? DirectiveName::Ifndef : DirectiveName::Other;
     case 7:
