@@ -1,6 +1,8 @@
 #include "SyntaxLineStream.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -11,18 +13,15 @@ namespace {
 
 constexpr std::size_t CHUNK = 64;
 
-// Where a 64-byte chunk holds the bytes that can change the lexer's state, one bit per byte.
+// Where a 64-byte chunk holds the bytes that can change the lexer's state, one bit
+// per byte. Masks that only one rare state needs are found when it asks.
 struct SyntaxMasks
 {
     std::uint64_t nLf;
-    std::uint64_t nSlash;
+    std::uint64_t nCodeStops; // LF, '/', '"', '\'' or '\\'
     std::uint64_t nStar;
-    std::uint64_t nDoubleQuote;
-    std::uint64_t nQuote;
-    std::uint64_t nBackslash;
-    std::uint64_t nHash;
-    std::uint64_t nPercent;
-    std::uint64_t nCloseParen;
+    std::uint64_t nSlashBackslash;
+    std::uint64_t nHashPercent; // '#' or '%': the first may open a directive, the second its digraph
     std::uint64_t nSolid; // no blank and no LF
 };
 
@@ -34,10 +33,33 @@ constexpr bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 constexpr bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Identifiers take '$' and every byte from 0x80 up, as GCC does.
-constexpr bool isIdentifier(unsigned char c) { return isLetter(c) || isDigit(c) || c == '_' || c == '$' || c >= 0x80; }
+constexpr bool isIdentifierByte(unsigned char c)
+{
+    return isLetter(c) || isDigit(c) || c == '_' || c == '$' || c >= 0x80;
+}
+
+// Looked up: directive names and the tokens before quotes test many bytes.
+constexpr std::array<bool, 256> IDENTIFIER_BYTES = [] {
+    std::array<bool, 256> table {};
+    for (std::size_t c = 0; c < table.size(); ++c)
+        table[c] = isIdentifierByte(static_cast<unsigned char>(c));
+    return table;
+}();
+
+constexpr bool isIdentifier(unsigned char c) { return IDENTIFIER_BYTES[c]; }
+
+// Each path finds the masks of up to MASK_BATCH chunks in one call, so that the
+// constants it compares with are set up once per batch rather than per chunk.
+constexpr std::size_t MASK_BATCH = 16;
 
 struct PlainMasks
 {
+    using Set = SyntaxMasks;
+    static void OfChunks(const char* p, std::size_t nChunks, SyntaxMasks* pMasks)
+    {
+        for (std::size_t i = 0; i < nChunks; ++i)
+            pMasks[i] = Of(p + i * CHUNK);
+    }
     static SyntaxMasks Of(const char* p)
     {
         SyntaxMasks m {};
@@ -45,48 +67,70 @@ struct PlainMasks
             const auto c = static_cast<unsigned char>(p[i]);
             const std::uint64_t nBit = std::uint64_t { 1 } << i;
             m.nLf |= c == '\n' ? nBit : 0;
-            m.nSlash |= c == '/' ? nBit : 0;
+            m.nCodeStops |= c == '\n' || c == '/' || c == '"' || c == '\'' || c == '\\' ? nBit : 0;
             m.nStar |= c == '*' ? nBit : 0;
-            m.nDoubleQuote |= c == '"' ? nBit : 0;
-            m.nQuote |= c == '\'' ? nBit : 0;
-            m.nBackslash |= c == '\\' ? nBit : 0;
-            m.nHash |= c == '#' ? nBit : 0;
-            m.nPercent |= c == '%' ? nBit : 0;
-            m.nCloseParen |= c == ')' ? nBit : 0;
+            m.nSlashBackslash |= c == '/' || c == '\\' ? nBit : 0;
+            m.nHashPercent |= c == '#' || c == '%' ? nBit : 0;
             m.nSolid |= isBlank(c) ? 0 : nBit;
         }
         return m;
+    }
+    static std::uint64_t Equal(const char* p, char c)
+    {
+        std::uint64_t nBits = 0;
+        for (std::size_t i = 0; i < CHUNK; ++i)
+            nBits |= p[i] == c ? std::uint64_t { 1 } << i : 0;
+        return nBits;
     }
 };
 
 #if defined(__SSE2__)
 struct Sse2Masks
 {
-    static std::uint64_t bits(const __m128i (&v)[4], __m128i (*fnTest)(__m128i, __m128i), __m128i k)
+    using Set = SyntaxMasks;
+    static void OfChunks(const char* p, std::size_t nChunks, SyntaxMasks* pMasks)
     {
-        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[0], k))))
-            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[1], k)))) << 16
-            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[2], k)))) << 32
-            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[3], k)))) << 48;
+        for (std::size_t i = 0; i < nChunks; ++i)
+            pMasks[i] = Of(p + i * CHUNK);
     }
-    static __m128i equal(__m128i v, __m128i k) { return _mm_cmpeq_epi8(v, k); }
-    // A byte from '\t' to '\r' or a space: (c - '\t') at most 4 as an unsigned byte, or c == ' '.
-    static __m128i blank(__m128i v, __m128i)
+    template <typename Test> static std::uint64_t bits(const __m128i (&v)[4], Test fnTest)
     {
-        const __m128i nShifted = _mm_sub_epi8(v, _mm_set1_epi8('\t'));
-        const __m128i nControl = _mm_cmpeq_epi8(_mm_min_epu8(nShifted, _mm_set1_epi8(4)), nShifted);
-        return _mm_or_si128(nControl, _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[0]))))
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[1])))) << 16
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[2])))) << 32
+            | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(fnTest(v[3])))) << 48;
+    }
+    static __m128i equal(__m128i v, char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+    static void load(const char* p, __m128i (&v)[4])
+    {
+        for (std::size_t i = 0; i < 4; ++i)
+            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
     }
     static SyntaxMasks Of(const char* p)
     {
-        const __m128i v[4] = { _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)) };
-        return { bits(v, equal, _mm_set1_epi8('\n')), bits(v, equal, _mm_set1_epi8('/')),
-            bits(v, equal, _mm_set1_epi8('*')), bits(v, equal, _mm_set1_epi8('"')), bits(v, equal, _mm_set1_epi8('\'')),
-            bits(v, equal, _mm_set1_epi8('\\')), bits(v, equal, _mm_set1_epi8('#')), bits(v, equal, _mm_set1_epi8('%')),
-            bits(v, equal, _mm_set1_epi8(')')), ~bits(v, blank, _mm_setzero_si128()) };
+        __m128i v[4];
+        load(p, v);
+        return { bits(v, [](__m128i x) { return equal(x, '\n'); }),
+            bits(v,
+                [](__m128i x) {
+                    return _mm_or_si128(_mm_or_si128(equal(x, '\n'), equal(x, '/')),
+                        _mm_or_si128(_mm_or_si128(equal(x, '"'), equal(x, '\'')), equal(x, '\\')));
+                }),
+            bits(v, [](__m128i x) { return equal(x, '*'); }),
+            bits(v, [](__m128i x) { return _mm_or_si128(equal(x, '/'), equal(x, '\\')); }),
+            bits(v, [](__m128i x) { return _mm_or_si128(equal(x, '#'), equal(x, '%')); }),
+            // A byte from '\t' to '\r' or a space: (c - '\t') at most 4 as an unsigned byte, or c == ' '.
+            ~bits(v, [](__m128i x) {
+                const __m128i nShifted = _mm_sub_epi8(x, _mm_set1_epi8('\t'));
+                const __m128i nControl = _mm_cmpeq_epi8(_mm_min_epu8(nShifted, _mm_set1_epi8(4)), nShifted);
+                return _mm_or_si128(nControl, equal(x, ' '));
+            }) };
+    }
+    static std::uint64_t Equal(const char* p, char c)
+    {
+        __m128i v[4];
+        load(p, v);
+        return bits(v, [c](__m128i x) { return equal(x, c); });
     }
 };
 #endif
@@ -95,33 +139,54 @@ struct Sse2Masks
 #define PINDREL_HAVE_AVX2 1
 struct Avx2Masks
 {
+    using Set = SyntaxMasks;
+    __attribute__((target("avx2"))) static void OfChunks(const char* p, std::size_t nChunks, SyntaxMasks* pMasks)
+    {
+        for (std::size_t i = 0; i < nChunks; ++i)
+            pMasks[i] = Of(p + i * CHUNK);
+    }
     __attribute__((target("avx2"))) static std::uint64_t bits(__m256i a, __m256i b)
     {
         return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(a)))
             | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(b))) << 32;
     }
-    __attribute__((target("avx2"))) static std::uint64_t equal(__m256i a, __m256i b, char c)
+    __attribute__((target("avx2"))) static __m256i equal(__m256i v, char c)
     {
-        const __m256i k = _mm256_set1_epi8(c);
-        return bits(_mm256_cmpeq_epi8(a, k), _mm256_cmpeq_epi8(b, k));
+        return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(c));
+    }
+    __attribute__((target("avx2"))) static __m256i codeStop(__m256i v)
+    {
+        return _mm256_or_si256(_mm256_or_si256(equal(v, '\n'), equal(v, '/')),
+            _mm256_or_si256(_mm256_or_si256(equal(v, '"'), equal(v, '\'')), equal(v, '\\')));
     }
     __attribute__((target("avx2"))) static __m256i blank(__m256i v)
     {
         const __m256i nShifted = _mm256_sub_epi8(v, _mm256_set1_epi8('\t'));
         const __m256i nControl = _mm256_cmpeq_epi8(_mm256_min_epu8(nShifted, _mm256_set1_epi8(4)), nShifted);
-        return _mm256_or_si256(nControl, _mm256_cmpeq_epi8(v, _mm256_set1_epi8(' ')));
+        return _mm256_or_si256(nControl, equal(v, ' '));
     }
     __attribute__((target("avx2"))) static SyntaxMasks Of(const char* p)
     {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-        return { equal(a, b, '\n'), equal(a, b, '/'), equal(a, b, '*'), equal(a, b, '"'), equal(a, b, '\''),
-            equal(a, b, '\\'), equal(a, b, '#'), equal(a, b, '%'), equal(a, b, ')'), ~bits(blank(a), blank(b)) };
+        return { bits(equal(a, '\n'), equal(b, '\n')), bits(codeStop(a), codeStop(b)),
+            bits(equal(a, '*'), equal(b, '*')),
+            bits(_mm256_or_si256(equal(a, '/'), equal(a, '\\')), _mm256_or_si256(equal(b, '/'), equal(b, '\\'))),
+            bits(_mm256_or_si256(equal(a, '#'), equal(a, '%')), _mm256_or_si256(equal(b, '#'), equal(b, '%'))),
+            ~bits(blank(a), blank(b)) };
+    }
+    __attribute__((target("avx2"))) static std::uint64_t Equal(const char* p, char c)
+    {
+        return bits(equal(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), c),
+            equal(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32)), c));
     }
 };
 #endif
 
 constexpr unsigned char BOM[3] = { 0xEF, 0xBB, 0xBF };
+
+// The byte after a chunk's last one, not yet read: no fast path takes a byte before it.
+constexpr char NOT_SEEN = '\0';
 
 } // namespace
 
@@ -191,37 +256,6 @@ SyntaxLineStream::Token SyntaxLineStream::TokenAfterRun(const char* pFrom, const
 
 namespace {
 
-enum class DirectiveName
-{
-    If,
-    Ifdef,
-    Ifndef,
-    Elif,
-    ElifOnName, // #elifdef, #elifndef
-    Else,
-    Endif,
-    Other,
-};
-
-DirectiveName directiveNameOf(std::string_view csName)
-{
-    if (csName == "if")
-        return DirectiveName::If;
-    if (csName == "ifdef")
-        return DirectiveName::Ifdef;
-    if (csName == "ifndef")
-        return DirectiveName::Ifndef;
-    if (csName == "elif")
-        return DirectiveName::Elif;
-    if (csName == "elifdef" || csName == "elifndef")
-        return DirectiveName::ElifOnName;
-    if (csName == "else")
-        return DirectiveName::Else;
-    if (csName == "endif")
-        return DirectiveName::Endif;
-    return DirectiveName::Other;
-}
-
 // What an #if or #elif always does: skip (0), take (1), or depend on what it tests.
 enum class Condition
 {
@@ -240,6 +274,29 @@ Condition conditionOf(std::string_view csExpression)
 }
 
 } // namespace
+
+// The name's length picks the one or two names it can be.
+SyntaxLineStream::DirectiveName SyntaxLineStream::DirectiveNameOf(std::string_view csName)
+{
+    switch (csName.size()) {
+    case 2:
+        return csName == "if" ? DirectiveName::If : DirectiveName::Other;
+    case 4:
+        return csName == "elif" ? DirectiveName::Elif : csName == "else" ? DirectiveName::Else : DirectiveName::Other;
+    case 5:
+        return csName == "ifdef" ? DirectiveName::Ifdef
+            : csName == "endif"  ? DirectiveName::Endif
+                                 : DirectiveName::Other;
+    case 6:
+        return csName == "ifndef" ? DirectiveName::Ifndef : DirectiveName::Other;
+    case 7:
+        return csName == "elifdef" ? DirectiveName::ElifOnName : DirectiveName::Other;
+    case 8:
+        return csName == "elifndef" ? DirectiveName::ElifOnName : DirectiveName::Other;
+    default:
+        return DirectiveName::Other;
+    }
+}
 
 SyntaxLineStream::SyntaxLineStream(ChunkMaskPath path)
     : m_path(path == ChunkMaskPath::Fastest ? FastestChunkMaskPath() : path)
@@ -269,138 +326,326 @@ template <typename Masks> void SyntaxLineStream::FeedChunks(const char* pData, s
 {
     const char* p = pData;
     const char* const pEnd = pData + nSize;
+    SyntaxMasks masks[MASK_BATCH];
     while (static_cast<std::size_t>(pEnd - p) >= CHUNK) {
-        FeedChunk<Masks>(p);
-        p += CHUNK;
+        const std::size_t nChunks = std::min(MASK_BATCH, static_cast<std::size_t>(pEnd - p) / CHUNK);
+        Masks::OfChunks(p, nChunks, masks);
+        for (std::size_t i = 0; i < nChunks; ++i, p += CHUNK)
+            FeedChunk<Masks>(p, CHUNK, masks[i]);
     }
     if (m_pCodeRun != nullptr)
         EndCodeRun(p, true); // the block's memory is the caller's only until Feed returns
-    while (p < pEnd)
-        Physical(static_cast<unsigned char>(*p++));
+    if (p == pEnd)
+        return;
+    // The tail goes through the chunk path as well, padded with a byte no state stops at:
+    // most files end in one, and byte by byte it cost as much as the rest of a small file.
+    char tail[CHUNK];
+    const auto nTail = static_cast<std::size_t>(pEnd - p);
+    std::memcpy(tail, p, nTail);
+    std::memset(tail + nTail, 'x', CHUNK - nTail);
+    FeedChunk<Masks>(tail, nTail, Masks::Of(tail));
+    if (m_pCodeRun != nullptr)
+        EndCodeRun(tail + nTail, true);
 }
 
-// Skips the runs of bytes that leave the lexer where it is, and hands every
-// other byte to the byte-wise lexer.
-template <typename Masks> void SyntaxLineStream::FeedChunk(const char* pChunk)
+// Skips the runs of bytes that leave the lexer where it is, takes the frequent
+// stops in place, and hands every other byte to the byte-wise lexer. Only the
+// first nLen bytes of the 64 are the file's; m holds their masks.
+template <typename Masks>
+void SyntaxLineStream::FeedChunk(const char* pChunk, std::size_t nLen, const typename Masks::Set& m)
 {
-    const SyntaxMasks m = Masks::Of(pChunk);
+    const std::uint64_t nValid = nLen == CHUNK ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << nLen) - 1;
+    const std::uint64_t nCodeStops = m.nCodeStops;
+    // In a block comment a '*' matters only before a '/' or a splice's '\'; what
+    // follows the last byte is not known here.
+    const std::uint64_t nClosingStars = m.nStar & ((m.nSlashBackslash >> 1) | (std::uint64_t { 1 } << (nLen - 1)));
     std::size_t nPos = 0;
-    while (nPos < CHUNK) {
-        std::uint64_t nStops = 0;
-        // Inside a directive, only its name and a short expression need each byte.
-        const bool bPlainDirective = m_directive == Directive::None || m_directive == Directive::Rest;
-        if (m_bAfterBackslash || m_bFileStart) {
-            nStops = ~std::uint64_t { 0 };
-        } else {
-            switch (m_state) {
-            case State::InCode:
-                // '#' and '%' matter only where they can open a directive.
-                nStops = !bPlainDirective ? ~std::uint64_t { 0 }
-                    : m.nLf | m.nSlash | m.nDoubleQuote | m.nQuote | m.nBackslash
-                        | (m_bLineStart ? m.nHash | m.nPercent : 0);
-                break;
-            case State::InLineComment:
-                nStops = m.nLf | m.nBackslash;
-                break;
-            case State::InBlockComment:
-                nStops = m.nLf | m.nStar;
-                break;
-            case State::InString:
-            case State::InChar:
-                nStops = !bPlainDirective ? ~std::uint64_t { 0 }
-                    : m.nLf | m.nBackslash | (m_state == State::InString ? m.nDoubleQuote : m.nQuote);
-                break;
-            case State::InRawString:
-                nStops = m_nRawMatch != 0 ? ~std::uint64_t { 0 } : m.nLf | m.nCloseParen;
-                break;
-            default:
-                nStops = ~std::uint64_t { 0 };
-                break;
-            }
-        }
+    // Moves nPos to the first of nStops at or after it, or to the end; returns the
+    // bytes passed and whether one of them is no blank.
+    const auto skipTo = [&](std::uint64_t nStops, std::int64_t& nSkipped) {
         nStops &= ~std::uint64_t { 0 } << nPos;
-        const std::size_t nStop = nStops != 0 ? static_cast<std::size_t>(std::countr_zero(nStops)) : CHUNK;
-        if (nStop > nPos) {
-            SkipRun(pChunk, nPos, nStop, m.nSolid);
-            nPos = nStop;
+        const std::uint64_t nRun = (~std::uint64_t { 0 } << nPos) & ((nStops & (~nStops + 1)) - 1) & nValid;
+        const std::size_t nStop = nStops != 0 ? static_cast<std::size_t>(std::countr_zero(nStops)) : nLen;
+        nSkipped = static_cast<std::int64_t>(nStop - nPos);
+        nPos = nStop;
+        return (m.nSolid & nRun) != 0;
+    };
+    // The byte after the stop at nPos, if the chunk holds it.
+    const auto next = [&] { return nPos + 1 < nLen ? pChunk[nPos + 1] : NOT_SEEN; };
+    // Moves past the stop at nPos that took nTaken bytes, or hands it to the byte-wise lexer.
+    const auto taken = [&](std::size_t nTaken) {
+        if (nTaken > 0) {
+            nPos += nTaken;
+            return;
         }
-        if (nPos == CHUNK)
-            break;
-        const auto c = static_cast<unsigned char>(pChunk[nPos++]);
-        if (m_pCodeRun != nullptr)
-            EndCodeRun(pChunk + nPos - 1, c == '"' || c == '\'' || c == '\\');
-        if (!m_bAfterBackslash && !m_bFileStart) {
-            const std::size_t nTaken = TakeCommonBytes(c, nPos < CHUNK ? pChunk[nPos] : '\\');
-            if (nTaken > 0) {
-                nPos += nTaken - 1;
-                continue;
+        Physical(static_cast<unsigned char>(pChunk[nPos++]));
+    };
+    // From the start of a physical line, takes every following line whose only stop
+    // is its LF: in code it is code or empty, in a block comment comment or empty.
+    const auto takeWholeLines = [&](std::uint64_t nStops, bool bCode) {
+        while (nPos < nLen) {
+            const std::uint64_t nAhead = nStops & (~std::uint64_t { 0 } << nPos);
+            if (nAhead == 0 || (m.nLf & nAhead & (~nAhead + 1)) == 0)
+                return;
+            const auto nEnd = static_cast<std::size_t>(std::countr_zero(nAhead)) + 1;
+            const std::uint64_t nLine = (~std::uint64_t { 0 } << nPos) & ((nAhead & (~nAhead + 1)) - 1);
+            const auto nBytes = static_cast<std::int64_t>(nEnd - nPos);
+            ++m_counters.nTotalLines;
+            m_counters.nTotalChars += nBytes;
+            if (m_line.bDisabled) {
+                ++m_counters.nDisabledLines;
+            } else if ((m.nSolid & nLine) == 0) {
+                ++m_counters.nEmptyLines;
+            } else if (!bCode) {
+                ++m_counters.nCommentLines;
+            } else {
+                ++m_counters.nCodeLines;
+                ++m_counters.nCodeOnlyLines;
+                m_counters.nCodeChars += nBytes;
             }
+            nPos = nEnd;
         }
-        Physical(c);
+    };
+    while (nPos < nLen) {
+        if (m_bAfterBackslash || m_bFileStart) [[unlikely]] {
+            Physical(static_cast<unsigned char>(pChunk[nPos++]));
+            continue;
+        }
+        // Inside a directive's name or expression, a literal's every byte is read.
+        const bool bPlainDirective = m_directive == Directive::None || m_directive == Directive::Rest;
+        std::int64_t nSkipped = 0;
+        switch (m_state) {
+        case State::InCode: {
+            if (m_line.nBytes == 0 && m_directive == Directive::None) {
+                // '#' and '%' stop the lines too: they may open a directive.
+                const std::size_t nStart = nPos;
+                takeWholeLines(nCodeStops | m.nHashPercent, true);
+                if (nPos > nStart) {
+                    m_bLineStart = true;
+                    m_token = Token::None;
+                    if (nPos == nLen)
+                        return;
+                }
+            }
+            const std::size_t nFrom = nPos;
+            // '#' and '%' matter only where they can open a directive.
+            const bool bSolid = skipTo(nCodeStops | (m_bLineStart ? m.nHashPercent : 0), nSkipped);
+            if (nSkipped > 0) {
+                if (!bPlainDirective)
+                    ReadDirectiveRun(pChunk + nFrom, pChunk + nPos);
+                m_line.nBytes += nSkipped;
+                if (bSolid) {
+                    m_line.bCode = true;
+                    m_bLineStart = false;
+                }
+                if (m_pCodeRun == nullptr) {
+                    m_pCodeRun = pChunk + nFrom;
+                    m_codeRunToken = m_token;
+                }
+                if (nPos == nLen)
+                    return;
+            }
+            if (m_pCodeRun != nullptr) {
+                const char c = pChunk[nPos];
+                EndCodeRun(pChunk + nPos, c == '"' || c == '\'' || c == '\\');
+            }
+            taken(TakeInCode(static_cast<unsigned char>(pChunk[nPos]), next()));
+            break;
+        }
+        case State::InLineComment:
+        case State::InBlockComment: {
+            if (m_state == State::InBlockComment && m_line.nBytes == 0 && !m_bNamePending) {
+                takeWholeLines(m.nLf | nClosingStars, false);
+                if (nPos == nLen)
+                    return;
+            }
+            const bool bSolid
+                = skipTo(m.nLf | (m_state == State::InBlockComment ? nClosingStars : m.nSlashBackslash), nSkipped);
+            m_line.nBytes += nSkipped;
+            m_line.nComment += nSkipped;
+            m_line.bComment = m_line.bComment || bSolid;
+            if (nPos < nLen)
+                taken(TakeInComment(static_cast<unsigned char>(pChunk[nPos]), next()));
+            break;
+        }
+        case State::InString:
+        case State::InChar:
+            if (bPlainDirective) {
+                // A '/' or the other quote stops too, and is taken as it is.
+                const bool bSolid = skipTo(nCodeStops, nSkipped);
+                m_line.nBytes += nSkipped;
+                m_line.bCode = m_line.bCode || bSolid;
+                if (nPos < nLen)
+                    taken(TakeInLiteral(static_cast<unsigned char>(pChunk[nPos]), next()));
+            } else {
+                Physical(static_cast<unsigned char>(pChunk[nPos++]));
+            }
+            break;
+        case State::InRawString:
+            if (m_nRawMatch == 0) {
+                skipTo(m.nLf | (Masks::Equal(pChunk, ')') & nValid), nSkipped);
+                m_line.nBytes += nSkipped;
+                m_line.bCode = true;
+                if (nPos == nLen)
+                    return;
+            }
+            Physical(static_cast<unsigned char>(pChunk[nPos++]));
+            break;
+        default:
+            Physical(static_cast<unsigned char>(pChunk[nPos++]));
+            break;
+        }
     }
 }
 
-// The most frequent bytes the runs stop at, alone or with the byte after them
-// when it lies in the chunk, taken as Physical would take them but without its
-// detours; returns how many were taken, 0 to leave c to Physical. next is the
-// byte after c, or a backslash when it lies in the next chunk.
-[[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeCommonBytes(unsigned char c, char next)
+// Bytes of code in a directive's name or expression that no stop interrupts: the
+// directive reads them one by one until it no longer needs them.
+void SyntaxLineStream::ReadDirectiveRun(const char* pFrom, const char* pTo)
 {
-    switch (m_state) {
-    case State::InCode:
-        if (c == '\n') {
-            ++m_line.nBytes;
-            EndLogicalLine();
-            EndPhysicalLine();
-            return 1;
-        }
-        if (c == '/' && m_directive == Directive::None) {
-            ++m_line.nBytes;
-            m_token = Token::None;
-            if (next == '/' || next == '*') { // no line is held: no '/' and no directive's name is pending
-                ++m_line.nBytes;
-                m_line.nComment += 2;
-                m_line.bComment = true;
-                m_state = next == '/' ? State::InLineComment : State::InBlockComment;
-                return 2;
+    for (const char* p = pFrom; p < pTo; ++p) {
+        if (m_directive == Directive::InName) { // the rest of the name in one go
+            while (p < pTo && isIdentifier(static_cast<unsigned char>(*p))) {
+                if (m_nName < m_name.size())
+                    m_name[m_nName++] = *p; // a full buffer names no directive we know
+                ++p;
             }
-            if (next == '\\') {
-                --m_line.nBytes;
-                return 0;
-            }
-            m_line.bCode = true; // a division
-            m_bLineStart = false;
-            return 1;
+            if (p == pTo)
+                return;
         }
-        if (m_directive == Directive::InName && isIdentifier(c) && m_nName < m_name.size()) {
+        const auto c = static_cast<unsigned char>(*p);
+        DirectiveByte(c, isBlank(c));
+        if (m_directive == Directive::Rest || m_directive == Directive::None)
+            return;
+    }
+}
+
+// The frequent stops, alone or with the byte after them when it lies in the
+// chunk, are taken as Physical would take them but without its detours. Each
+// returns how many bytes it took, 0 to leave c to Physical. next is the byte
+// after c, or NOT_SEEN when it lies in the next block.
+
+// c is a line end, '/', '"', '\'', '\\', or '#' or '%' first on the line.
+[[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeInCode(unsigned char c, char next)
+{
+    const bool bPlainDirective = m_directive == Directive::None || m_directive == Directive::Rest;
+    switch (c) {
+    case '\n':
+        ++m_line.nBytes;
+        EndLogicalLine();
+        EndPhysicalLine();
+        return 1;
+    case '/':
+        if (!bPlainDirective || next == '\\' || next == NOT_SEEN)
+            return 0;
+        ++m_line.nBytes;
+        m_token = Token::None;
+        if (next == '/' || next == '*') { // no line is held: no '/' and no directive's name is pending
             ++m_line.nBytes;
-            m_line.bCode = true;
-            m_name[m_nName++] = static_cast<char>(c);
-            m_token = NextToken(m_token, c);
-            return 1;
-        }
-        return 0;
-    case State::InBlockComment:
-        if (c == '\n') {
-            ++m_line.nBytes;
-            ++m_line.nComment;
-            EndPhysicalLine();
-            return 1;
-        }
-        if (c == '*' && next != '*' && next != '\\') {
-            m_line.nBytes += next == '/' ? 2 : 1;
-            m_line.nComment += next == '/' ? 2 : 1;
+            m_line.nComment += 2;
             m_line.bComment = true;
-            if (next != '/')
-                return 1; // a star that closes nothing
-            m_state = State::InCode;
-            m_token = Token::None;
+            m_state = next == '/' ? State::InLineComment : State::InBlockComment;
             return 2;
         }
-        return 0;
+        m_line.bCode = true; // a division
+        m_bLineStart = false;
+        return 1;
+    case '"':
+    case '\'':
+        // A raw string's prefix or a digit separator's number take the byte-wise path.
+        if (!bPlainDirective || m_token == (c == '"' ? Token::RawPrefix : Token::Number))
+            return 0;
+        ++m_line.nBytes;
+        m_line.bCode = true;
+        m_bLineStart = false;
+        m_state = c == '"' ? State::InString : State::InChar;
+        m_token = Token::None;
+        return 1;
+    case '\\':
+        return next == '\n' ? TakeSplice() : 0;
+    case '#':
+        if (!m_bLineStart || m_directive != Directive::None)
+            return 0;
+        ++m_line.nBytes;
+        m_line.bCode = true;
+        StartDirective();
+        return 1;
     default:
         return 0;
     }
+}
+
+// In a line comment c is a line end, '/' or '\\'; in a block comment a line end or a
+// '*' before a '/', a '\\' or the end of what is seen.
+[[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeInComment(unsigned char c, char next)
+{
+    if (c == '\n') {
+        ++m_line.nBytes;
+        ++m_line.nComment;
+        if (m_state == State::InLineComment) {
+            m_state = State::InCode;
+            EndLogicalLine();
+        }
+        EndPhysicalLine();
+        return 1;
+    }
+    if (m_state == State::InLineComment) {
+        if (c == '\\')
+            return 0;
+        ++m_line.nBytes; // a '/', stopped at with the backslashes
+        ++m_line.nComment;
+        m_line.bComment = true;
+        return 1;
+    }
+    ++m_line.nBytes;
+    ++m_line.nComment;
+    m_line.bComment = true;
+    if (next != '/') {
+        m_state = State::AfterBlockStar;
+        return 1;
+    }
+    ++m_line.nBytes;
+    ++m_line.nComment;
+    m_state = State::InCode;
+    m_token = Token::None;
+    return 2;
+}
+
+// c is a line end, '\\', '/' or a quote; the directive, if any, is plain.
+[[gnu::always_inline]] inline std::size_t SyntaxLineStream::TakeInLiteral(unsigned char c, char next)
+{
+    if (c == '\\') {
+        if (next == '\n')
+            return TakeSplice();
+        // Blanks may still make a splice, and so may a second backslash: lines are
+        // spliced before escapes are read.
+        if (next == ' ' || next == '\t' || next == '\r' || next == '\\' || next == NOT_SEEN)
+            return 0;
+        m_line.nBytes += 2; // an escape
+        m_line.bCode = true;
+        return 2;
+    }
+    ++m_line.nBytes;
+    if (c == '\n') { // an unterminated literal ends with its line
+        m_state = State::InCode;
+        EndLogicalLine();
+        EndPhysicalLine();
+        return 1;
+    }
+    m_line.bCode = true;
+    if (c == (m_state == State::InString ? '"' : '\'')) {
+        m_state = State::InCode; // the closing quote
+        m_token = Token::None;
+    }
+    return 1;
+}
+
+// A '\' right before an LF, in code or a literal: both bytes are code and the logical line goes on.
+std::size_t SyntaxLineStream::TakeSplice()
+{
+    m_line.nBytes += 2;
+    m_line.bCode = true;
+    EndPhysicalLine();
+    return 2;
 }
 
 // Ends the code run at pEnd. Every byte the run can stop at other than a quote or a
@@ -409,39 +654,6 @@ void SyntaxLineStream::EndCodeRun(const char* pEnd, bool bNeedToken)
 {
     m_token = bNeedToken ? TokenAfterRun(m_pCodeRun, pEnd, m_codeRunToken) : Token::None;
     m_pCodeRun = nullptr;
-}
-
-// Adds p[nFrom, nTo) of a 64-byte chunk to the line in the current state.
-[[gnu::always_inline]] inline void SyntaxLineStream::SkipRun(const char* p, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid)
-{
-    const auto nLen = static_cast<std::int64_t>(nTo - nFrom);
-    const std::uint64_t nSpan = (nTo - nFrom >= 64 ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << (nTo - nFrom)) - 1)
-        << nFrom;
-    const bool bSolid = (nSolid & nSpan) != 0;
-    m_line.nBytes += nLen;
-    switch (m_state) {
-    case State::InCode:
-        if (bSolid) {
-            m_line.bCode = true;
-            m_bLineStart = false;
-        }
-        if (m_pCodeRun == nullptr) {
-            m_pCodeRun = p + nFrom;
-            m_codeRunToken = m_token;
-        }
-        break;
-    case State::InLineComment:
-    case State::InBlockComment:
-        m_line.nComment += nLen;
-        m_line.bComment = m_line.bComment || bSolid;
-        break;
-    case State::InRawString:
-        m_line.bCode = true;
-        break;
-    default:
-        m_line.bCode = m_line.bCode || bSolid;
-        break;
-    }
 }
 
 // One byte of the file: the byte-order mark and splices are taken here, the rest goes to the lexer.
@@ -748,7 +960,7 @@ void SyntaxLineStream::ResolveSlash(bool bComment)
     FlushHeld();
 }
 
-void SyntaxLineStream::EndLogicalLine()
+[[gnu::always_inline]] inline void SyntaxLineStream::EndLogicalLine()
 {
     if (m_directive != Directive::None)
         EndDirective();
@@ -809,7 +1021,8 @@ void SyntaxLineStream::DirectiveByte(unsigned char c, bool bBlank)
 // Inside a disabled group, a directive's name says whether its lines end the group or belong to it.
 void SyntaxLineStream::ResolveDirectiveName()
 {
-    const DirectiveName name = directiveNameOf(std::string_view(m_name.data(), m_nName));
+    const DirectiveName name = DirectiveNameOf(std::string_view(m_name.data(), m_nName));
+    m_nameKind = name;
     m_directive = name == DirectiveName::If || name == DirectiveName::Elif ? Directive::InBody : Directive::Rest;
     if (!m_bNamePending)
         return;
@@ -835,7 +1048,7 @@ void SyntaxLineStream::EndDirective()
     if (m_directive == Directive::BeforeName || m_directive == Directive::InName)
         ResolveDirectiveName();
     m_directive = Directive::None;
-    const DirectiveName name = directiveNameOf(std::string_view(m_name.data(), m_nName));
+    const DirectiveName name = m_nameKind;
     const Condition condition = m_nExpression < m_expression.size()
         ? conditionOf(std::string_view(m_expression.data(), m_nExpression))
         : Condition::Depends;
@@ -885,9 +1098,9 @@ void SyntaxLineStream::EndDirective()
     }
 }
 
-void SyntaxLineStream::EndPhysicalLine()
+[[gnu::always_inline]] inline void SyntaxLineStream::EndPhysicalLine()
 {
-    if (m_state == State::AfterSlash || m_bNamePending)
+    if (m_state == State::AfterSlash || m_bNamePending) [[unlikely]]
         m_held.push_back(m_line);
     else
         Classify(m_line);
@@ -904,7 +1117,7 @@ void SyntaxLineStream::FlushHeld()
     m_held.clear();
 }
 
-void SyntaxLineStream::Classify(const LineRecord& line)
+[[gnu::always_inline]] inline void SyntaxLineStream::Classify(const LineRecord& line)
 {
     ++m_counters.nTotalLines;
     m_counters.nTotalChars += line.nBytes;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "ChunkMaskPath.h"
@@ -70,6 +71,18 @@ private:
         Rest,   // whatever follows no longer matters, only where the directive ends
     };
 
+    enum class DirectiveName : std::uint8_t
+    {
+        If,
+        Ifdef,
+        Ifndef,
+        Elif,
+        ElifOnName, // #elifdef, #elifndef
+        Else,
+        Endif,
+        Other,
+    };
+
     // One physical line being read, or held until the lexer knows more.
     struct LineRecord
     {
@@ -82,14 +95,18 @@ private:
         bool bDisabled = false;
     };
 
+    static DirectiveName DirectiveNameOf(std::string_view csName);
     static Token StartWord(unsigned char c);
     static Token NextToken(Token token, unsigned char c);
     static Token TokenAfterRun(const char* pFrom, const char* pTo, Token token);
     template <typename Masks> void FeedChunks(const char* pData, std::size_t nSize);
-    template <typename Masks> void FeedChunk(const char* pChunk);
-    void SkipRun(const char* pChunk, std::size_t nFrom, std::size_t nTo, std::uint64_t nSolid);
+    template <typename Masks> void FeedChunk(const char* pChunk, std::size_t nLen, const typename Masks::Set& m);
+    void ReadDirectiveRun(const char* pFrom, const char* pTo);
+    std::size_t TakeSplice();
     void EndCodeRun(const char* pEnd, bool bNeedToken);
-    std::size_t TakeCommonBytes(unsigned char c, char next);
+    std::size_t TakeInCode(unsigned char c, char next);
+    std::size_t TakeInComment(unsigned char c, char next);
+    std::size_t TakeInLiteral(unsigned char c, char next);
     void Physical(unsigned char c);
     void Unspliced(unsigned char c);
     void Logical(unsigned char c);
@@ -139,6 +156,7 @@ private:
     Directive m_directive = Directive::None;
     std::array<char, 9> m_name {};
     std::uint32_t m_nName = 0;
+    DirectiveName m_nameKind = DirectiveName::Other; // once the name is read
     std::array<char, 6> m_expression {};
     std::uint32_t m_nExpression = 0;
     bool m_bDirectiveInGroup = false; // began inside a disabled group, at its own depth
