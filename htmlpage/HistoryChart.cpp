@@ -40,9 +40,12 @@ std::int64_t gridStep(std::int64_t nMax)
 std::string scaledText(std::int64_t nValue, std::int64_t nUnit, const char* pszSuffix)
 {
     std::string csText = std::to_string(nValue / nUnit);
-    if (const std::int64_t nTenths = nValue % nUnit / (nUnit / 10); nTenths != 0)
-        csText += "." + std::to_string(nTenths);
-    return csText + pszSuffix;
+    if (const std::int64_t nTenths = nValue % nUnit / (nUnit / 10); nTenths != 0) {
+        csText += '.';
+        csText += std::to_string(nTenths);
+    }
+    csText += pszSuffix;
+    return csText;
 }
 
 // A gridline's label, short enough for the margin: 2.5M, 40k, 350.
