@@ -22,7 +22,7 @@ fi
 sandbox=()
 [[ $(id -u) -eq 0 ]] && sandbox=(--no-sandbox)
 rm -f "$picture"
-if ! log=$(chromium --headless "${sandbox[@]}" --disable-gpu --hide-scrollbars --window-size=1100,620 \
+if ! log=$(chromium --headless "${sandbox[@]}" --disable-gpu --hide-scrollbars --window-size=1100,720 \
     --screenshot="$picture" "file://$page" 2>&1) || [[ ! -s "$picture" ]]; then
     echo "history-screenshot.sh: chromium made no picture:" >&2
     echo "$log" >&2
