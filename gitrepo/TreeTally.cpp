@@ -246,12 +246,47 @@ bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, uns
     std::atomic<std::size_t> nNext { 0 };
     std::atomic<bool> bFailed { false };
     std::mutex problemMutex;
+    // Rebuilding a large blob from its deltas holds it several times over, so
+    // one is read at a time. Path order keeps a folder's large files together: a
+    // worker that meets one while another worker holds the turn sets it aside
+    // and reads on, and whoever holds the turn takes those too, so no worker
+    // waits while small blobs remain.
     constexpr std::size_t LARGE_BLOB = 4 * 1024 * 1024;
     std::mutex largeMutex;
+    std::mutex setAsideMutex;
+    std::vector<std::uint32_t> setAside;
+    const auto takeSetAside = [&](std::uint32_t& n) {
+        const std::lock_guard lock(setAsideMutex);
+        if (setAside.empty())
+            return false;
+        n = setAside.back();
+        setAside.pop_back();
+        return true;
+    };
     const auto fail = [&](std::string&& csWhy) {
         const std::lock_guard lock(problemMutex);
         if (!bFailed.exchange(true))
             csProblem = std::move(csWhy);
+    };
+    const auto countBlob = [&](git_odb* pOdb, std::uint32_t n) {
+        git_odb_object* pObject = nullptr;
+        if (git_odb_read(&pObject, pOdb, &m_blobIds[n]) != 0) {
+            fail(problemWith(m_blobIds[n], "file"));
+            return false;
+        }
+        const GitPtr<git_odb_object, git_odb_object_free> object(pObject);
+        CountText(
+            std::string_view(static_cast<const char*>(git_odb_object_data(pObject)), git_odb_object_size(pObject)),
+            m_blobCounts[n], rules);
+        return true;
+    };
+    // Reads the blobs set aside; the caller holds the turn for large blobs.
+    const auto countSetAside = [&](git_odb* pOdb) {
+        for (std::uint32_t n = 0; !bFailed && takeSetAside(n);) {
+            if (!countBlob(pOdb, n))
+                return false;
+        }
+        return true;
     };
     // libgit2 objects are not shared between threads: each worker opens the repository for itself.
     const auto work = [&] {
@@ -276,21 +311,24 @@ bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, uns
                     fail(problemWith(m_blobIds[n], "file"));
                     return;
                 }
-                // Rebuilding a large blob from its deltas holds it several times over: one at a time.
-                std::unique_lock<std::mutex> largeLock(largeMutex, std::defer_lock);
-                if (nSize > LARGE_BLOB)
-                    largeLock.lock();
-                git_odb_object* pObject = nullptr;
-                if (git_odb_read(&pObject, pOdb, &m_blobIds[n]) != 0) {
-                    fail(problemWith(m_blobIds[n], "file"));
-                    return;
+                if (nSize <= LARGE_BLOB) {
+                    if (!countBlob(pOdb, n))
+                        return;
+                    continue;
                 }
-                const GitPtr<git_odb_object, git_odb_object_free> object(pObject);
-                CountText(std::string_view(
-                              static_cast<const char*>(git_odb_object_data(pObject)), git_odb_object_size(pObject)),
-                    m_blobCounts[n], rules);
+                const std::unique_lock largeLock(largeMutex, std::try_to_lock);
+                if (!largeLock.owns_lock()) {
+                    const std::lock_guard lock(setAsideMutex);
+                    setAside.push_back(n);
+                    continue;
+                }
+                if (!countBlob(pOdb, n) || !countSetAside(pOdb))
+                    return;
             }
         }
+        // What this worker set aside after the last turn ended is still to read.
+        const std::lock_guard largeLock(largeMutex);
+        countSetAside(pOdb);
     };
     const bool bThreaded = (git_libgit2_features() & GIT_FEATURE_THREADS) != 0;
     const std::size_t nWorkers = std::max<std::size_t>(1, bThreaded ? nThreads : 1);
