@@ -189,6 +189,8 @@ HistoryResult CountHistory(const HistoryRequest& request)
 
     const FileSelection selection(request.excludePatterns);
     TreeTally tally(pRepository, selection);
+    // The blobs of the commits listed so far are counted while the next ones are listed.
+    tally.StartCounting(git_repository_path(pRepository), request.rules, request.nThreads);
     std::string csProblem;
     std::vector<std::vector<std::size_t>> nodesOfPoints;
     for (const std::size_t nPicked : PickHistoryPoints(line.times, request.nPoints)) {
@@ -213,11 +215,12 @@ HistoryResult CountHistory(const HistoryRequest& request)
             if (nNode)
                 nodes.push_back(*nNode);
         }
+        tally.HandOverBlobs();
         HistoryCount& point = result.points.emplace_back();
         point.csCommit = git_oid_tostr_s(&id);
         point.nTime = line.times[nPicked];
     }
-    if (!tally.CountBlobs(git_repository_path(pRepository), request.rules, request.nThreads, csProblem)) {
+    if (!tally.FinishCounting(csProblem)) {
         result.points.clear();
         result.csError = csFailed + "the repository is damaged: " + csProblem;
         return result;

@@ -1,15 +1,10 @@
 #include "TreeTally.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <deque>
-#include <mutex>
 #include <string_view>
-#include <system_error>
-#include <thread>
 
-#include "CountFileLines.h"
 #include "GitLibrary.h"
 
 namespace {
@@ -228,122 +223,39 @@ bool TreeTally::AddProject(
     return true;
 }
 
-bool TreeTally::CountBlobs(const std::string& csGitDir, CountingRules rules, unsigned nThreads, std::string& csProblem)
+void TreeTally::StartCounting(const std::string& csGitDir, CountingRules rules, unsigned nThreads)
 {
-    // Read in the order of the paths they were first met at: packs store the
+    m_counter = std::make_unique<BlobCounter>(csGitDir, rules, nThreads);
+}
+
+void TreeTally::HandOverBlobs()
+{
+    // In the order of the paths they were first met at: packs store the
     // versions of nearby paths together and as deltas of each other, and reading
     // them in that order finds a delta's base still in libgit2's cache.
-    const std::size_t nFirst = m_blobCounts.size();
+    const std::size_t nFirst = m_nHandedOver;
     std::vector<std::uint32_t> order(m_blobIds.size() - nFirst);
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<std::uint32_t>(nFirst + i);
     std::sort(order.begin(), order.end(),
         [&](std::uint32_t a, std::uint32_t b) { return m_blobPaths[a - nFirst] < m_blobPaths[b - nFirst]; });
-    std::vector<std::string>().swap(m_blobPaths);
+    m_blobPaths.clear();
+    // A deque's elements stay in place as it grows: the workers write into them meanwhile.
     m_blobCounts.resize(m_blobIds.size());
-    // Each worker takes a run of neighbours at a time, so each reads along the pack.
-    constexpr std::size_t RUN = 32;
-    std::atomic<std::size_t> nNext { 0 };
-    std::atomic<bool> bFailed { false };
-    std::mutex problemMutex;
-    // Rebuilding a large blob from its deltas holds it several times over, so
-    // one is read at a time. Path order keeps a folder's large files together: a
-    // worker that meets one while another worker holds the turn sets it aside
-    // and reads on, and whoever holds the turn takes those too, so no worker
-    // waits while small blobs remain.
-    constexpr std::size_t LARGE_BLOB = 4 * 1024 * 1024;
-    std::mutex largeMutex;
-    std::mutex setAsideMutex;
-    std::vector<std::uint32_t> setAside;
-    const auto takeSetAside = [&](std::uint32_t& n) {
-        const std::lock_guard lock(setAsideMutex);
-        if (setAside.empty())
-            return false;
-        n = setAside.back();
-        setAside.pop_back();
-        return true;
-    };
-    const auto fail = [&](std::string&& csWhy) {
-        const std::lock_guard lock(problemMutex);
-        if (!bFailed.exchange(true))
-            csProblem = std::move(csWhy);
-    };
-    const auto countBlob = [&](git_odb* pOdb, std::uint32_t n) {
-        git_odb_object* pObject = nullptr;
-        if (git_odb_read(&pObject, pOdb, &m_blobIds[n]) != 0) {
-            fail(problemWith(m_blobIds[n], "file"));
-            return false;
-        }
-        const GitPtr<git_odb_object, git_odb_object_free> object(pObject);
-        CountText(
-            std::string_view(static_cast<const char*>(git_odb_object_data(pObject)), git_odb_object_size(pObject)),
-            m_blobCounts[n], rules);
-        return true;
-    };
-    // Reads the blobs set aside; the caller holds the turn for large blobs.
-    const auto countSetAside = [&](git_odb* pOdb) {
-        for (std::uint32_t n = 0; !bFailed && takeSetAside(n);) {
-            if (!countBlob(pOdb, n))
-                return false;
-        }
-        return true;
-    };
-    // libgit2 objects are not shared between threads: each worker opens the repository for itself.
-    const auto work = [&] {
-        git_repository* pRepository = nullptr;
-        if (git_repository_open_ext(&pRepository, csGitDir.c_str(), GIT_REPOSITORY_OPEN_NO_SEARCH, nullptr) != 0) {
-            fail("the repository cannot be opened again (" + LastGitError() + ")");
-            return;
-        }
-        const GitRepositoryPtr repository(pRepository);
-        git_odb* pOdb = nullptr;
-        if (git_repository_odb(&pOdb, pRepository) != 0) {
-            fail("the object database cannot be opened (" + LastGitError() + ")");
-            return;
-        }
-        const GitOdbPtr odb(pOdb);
-        for (std::size_t nRun = nNext.fetch_add(RUN); nRun < order.size() && !bFailed; nRun = nNext.fetch_add(RUN)) {
-            for (std::size_t i = nRun; i < std::min(nRun + RUN, order.size()); ++i) {
-                const std::uint32_t n = order[i];
-                std::size_t nSize = 0;
-                git_object_t type = GIT_OBJECT_INVALID;
-                if (git_odb_read_header(&nSize, &type, pOdb, &m_blobIds[n]) != 0) {
-                    fail(problemWith(m_blobIds[n], "file"));
-                    return;
-                }
-                if (nSize <= LARGE_BLOB) {
-                    if (!countBlob(pOdb, n))
-                        return;
-                    continue;
-                }
-                const std::unique_lock largeLock(largeMutex, std::try_to_lock);
-                if (!largeLock.owns_lock()) {
-                    const std::lock_guard lock(setAsideMutex);
-                    setAside.push_back(n);
-                    continue;
-                }
-                if (!countBlob(pOdb, n) || !countSetAside(pOdb))
-                    return;
-            }
-        }
-        // What this worker set aside after the last turn ended is still to read.
-        const std::lock_guard largeLock(largeMutex);
-        countSetAside(pOdb);
-    };
-    const bool bThreaded = (git_libgit2_features() & GIT_FEATURE_THREADS) != 0;
-    const std::size_t nWorkers = std::max<std::size_t>(1, bThreaded ? nThreads : 1);
-    std::vector<std::thread> workers;
-    for (std::size_t i = 1; i < nWorkers; ++i) {
-        try {
-            workers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break; // the threads there are still read every blob
-        }
-    }
-    work();
-    for (std::thread& worker : workers)
-        worker.join();
-    return !bFailed;
+    std::vector<BlobCounter::Blob> blobs;
+    blobs.reserve(order.size());
+    for (const std::uint32_t n : order)
+        blobs.push_back({ m_blobIds[n], &m_blobCounts[n] });
+    m_counter->Add(blobs);
+    m_nHandedOver = m_blobIds.size();
+}
+
+bool TreeTally::FinishCounting(std::string& csProblem)
+{
+    HandOverBlobs();
+    const bool bCounted = m_counter->Finish(csProblem);
+    m_counter.reset();
+    return bCounted;
 }
 
 void TreeTally::ComputeTotals(std::size_t nNode)

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -9,6 +11,7 @@
 
 #include <git2.h>
 
+#include "BlobCounter.h"
 #include "CountingRules.h"
 #include "FileSelection.h"
 #include "LineCounters.h"
@@ -44,13 +47,17 @@ public:
     [[nodiscard]] bool AddProject(const git_tree* pRoot, const std::string& csProjectPath,
         std::optional<std::size_t>& nNode, std::string& csProblem);
 
-    // Reads and counts every blob gathered so far, on nThreads threads, each with
-    // a repository of its own opened at csGitDir. Returns false with csProblem set
-    // when a blob cannot be read.
-    [[nodiscard]] bool CountBlobs(
-        const std::string& csGitDir, CountingRules rules, unsigned nThreads, std::string& csProblem);
+    // Starts reading and counting blobs on nThreads threads, each with a
+    // repository of its own opened at csGitDir: nThreads - 1 of them at once,
+    // the caller's in FinishCounting.
+    void StartCounting(const std::string& csGitDir, CountingRules rules, unsigned nThreads);
+    // Hands the blobs gathered since the last call to the counting threads.
+    void HandOverBlobs();
+    // Counts the rest and waits for every blob's counts. Returns false with
+    // csProblem set when a blob cannot be read.
+    [[nodiscard]] bool FinishCounting(std::string& csProblem);
 
-    // The totals below a node AddProject returned, once CountBlobs has run.
+    // The totals below a node AddProject returned, once FinishCounting has run.
     [[nodiscard]] const TreeTotals& TotalsOf(std::size_t nNode);
 
     [[nodiscard]] std::size_t BlobsGathered() const { return m_blobIds.size(); }
@@ -81,7 +88,9 @@ private:
     std::vector<Node> m_nodes;
     std::unordered_map<std::string, std::uint32_t> m_nodeOf; // raw tree id + path below the project
     std::vector<git_oid> m_blobIds;
-    std::vector<std::string> m_blobPaths; // where each blob not yet counted was first met
+    std::vector<std::string> m_blobPaths; // where each blob not yet handed over was first met
+    std::size_t m_nHandedOver = 0;
     std::unordered_map<git_oid, std::uint32_t, OidHash, OidEqual> m_blobOf;
-    std::vector<LineCounters> m_blobCounts;
+    std::deque<LineCounters> m_blobCounts;
+    std::unique_ptr<BlobCounter> m_counter;
 };
