@@ -163,6 +163,7 @@ void boundPackMapping()
     // checksum still catches damaged data, and hashing every blob cost a third
     // of a large history's time.
     git_libgit2_opts(GIT_OPT_ENABLE_STRICT_HASH_VERIFICATION, 0);
+    // Each tree is listed once per path it stands at: a cached tree is seldom met again.
     git_libgit2_opts(GIT_OPT_SET_CACHE_OBJECT_LIMIT, GIT_OBJECT_TREE, static_cast<std::size_t>(0));
 }
 
