@@ -220,6 +220,29 @@ TEST_F(GitHistoryTest, ReadsEachContentOnceAndStartsAtADetachedHead)
     EXPECT_EQ(detached.points[0].csCommit, Git(csRepo, { "rev-parse", "HEAD" }));
 }
 
+TEST_F(GitHistoryTest, LargeFilesReadByBothWorkersAreAllCounted)
+{
+    // Large files are read one at a time: with 32 small ones between them, the
+    // second worker's run meets c.c while the first may still read a.c.
+    const std::string csRepo = NewRepo("repo");
+    std::string csLarge;
+    for (int i = 0; i < 600'000; ++i)
+        csLarge += "int x;\n"; // 4.2 MB in all
+    m_dir.WriteFile("repo/a.c", csLarge);
+    for (int i = 0; i < 32; ++i)
+        m_dir.WriteFile("repo/b" + std::to_string(100 + i) + ".c", "int b" + std::to_string(i) + ";\n");
+    m_dir.WriteFile("repo/c.c", csLarge + "\n");
+    CommitAll(csRepo, 100);
+    HistoryRequest request;
+    request.directories = { csRepo };
+    request.nThreads = 2;
+    const HistoryResult result = CountHistory(request);
+    ASSERT_EQ(result.points.size(), 1u);
+    const TreeCount expected = CheckoutCount(csRepo, result.points[0].csCommit, "", {}, CountingRules::Simple);
+    EXPECT_EQ(result.points[0].nFiles, 34u);
+    EXPECT_EQ(result.points[0].counters, expected.counters);
+}
+
 TEST_F(GitHistoryTest, UnreadableHistoriesAreOneLineNamingTheDirectory)
 {
     const std::string csOrigin = NewRepo("origin");
