@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FeedInBlocks.h"
 #include "LineCounters.h"
 #include "LineCountingStream.h"
 
@@ -86,25 +87,10 @@ std::size_t blockSizeOf(std::uint8_t nByte)
     return nByte < 200 ? nByte : static_cast<std::size_t>(nByte - 199) * 509;
 }
 
-// Each block is copied into an allocation of exactly its size, so a read past it is caught.
 LineCounters streamCounters(std::string_view csText, const std::vector<std::size_t>& blockSizes, ChunkMaskPath path)
 {
     LineCountingStream stream(path);
-    std::size_t nPos = 0;
-    std::size_t nBlock = 0;
-    std::size_t nEmptyInRow = 0;
-    while (nPos < csText.size()) {
-        std::size_t nTake = csText.size() - nPos;
-        if (!blockSizes.empty() && nEmptyInRow < blockSizes.size()) {
-            nTake = std::min(nTake, blockSizes[nBlock++ % blockSizes.size()]);
-            nEmptyInRow = nTake == 0 ? nEmptyInRow + 1 : 0;
-        }
-        const std::unique_ptr<char[]> pBlock(new char[nTake]);
-        std::memcpy(pBlock.get(), csText.data() + nPos, nTake);
-        stream.Feed(pBlock.get(), nTake);
-        nPos += nTake;
-    }
-    stream.Finish();
+    FeedInBlocks(stream, csText, blockSizes);
     return stream.Counters();
 }
 

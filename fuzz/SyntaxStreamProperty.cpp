@@ -10,28 +10,17 @@
 #include <vector>
 
 #include "CountFileLines.h"
+#include "FeedInBlocks.h"
 #include "FileHandle.h"
 #include "SyntaxLineStream.h"
 #include "SyntaxReference.h"
 
 namespace {
 
-// Each block is copied into an allocation of exactly its size, so a read past it is caught.
 LineCounters streamCounters(std::string_view csText, const std::vector<std::size_t>& blockSizes, ChunkMaskPath path)
 {
     SyntaxLineStream stream(path);
-    std::size_t nPos = 0;
-    std::size_t nBlock = 0;
-    while (nPos < csText.size()) {
-        std::size_t nTake = csText.size() - nPos;
-        if (!blockSizes.empty())
-            nTake = std::min(nTake, std::max<std::size_t>(blockSizes[nBlock++ % blockSizes.size()], 1));
-        const std::unique_ptr<char[]> pBlock(new char[nTake]);
-        std::memcpy(pBlock.get(), csText.data() + nPos, nTake);
-        stream.Feed(pBlock.get(), nTake);
-        nPos += nTake;
-    }
-    stream.Finish();
+    FeedInBlocks(stream, csText, blockSizes);
     return stream.Counters();
 }
 
