@@ -21,9 +21,10 @@ constexpr std::size_t LARGE_BLOB = 4 * 1024 * 1024;
 
 } // namespace
 
-BlobCounter::BlobCounter(std::string csGitDir, CountingRules rules, unsigned nThreads)
+BlobCounter::BlobCounter(std::string csGitDir, const std::string& csObjectsDir, CountingRules rules, unsigned nThreads)
     : m_csGitDir(std::move(csGitDir))
     , m_rules(rules)
+    , m_packs(csObjectsDir)
 {
     const bool bThreaded = (git_libgit2_features() & GIT_FEATURE_THREADS) != 0;
     const unsigned nWorkers = bThreaded ? nThreads : 1;
@@ -114,8 +115,18 @@ bool BlobCounter::TakeSetAside(Blob& blob)
     return true;
 }
 
-bool BlobCounter::CountBlob(git_odb* pOdb, const Blob& blob)
+bool BlobCounter::CountBlob(git_odb* pOdb, PackObjectReader& reader,
+    const std::optional<PackObjectReader::Located>& packed, const Blob& blob)
 {
+    if (packed) {
+        const std::optional<std::string_view> content = reader.Read(*packed);
+        if (content)
+            CountText(*content, *blob.pCounts, m_rules);
+        reader.GiveBackLargeBuffers();
+        if (content)
+            return true;
+    }
+    // Whatever the packs cannot give, libgit2 reads, or words why it cannot.
     git_odb_object* pObject = nullptr;
     if (git_odb_read(&pObject, pOdb, &blob.id) != 0) {
         Fail(std::string("file ") + git_oid_tostr_s(&blob.id) + " cannot be read (" + LastGitError() + ")");
@@ -142,9 +153,10 @@ void BlobCounter::Work()
         return;
     }
     const GitOdbPtr odb(pOdb);
+    PackObjectReader reader(m_packs);
     const auto countSetAside = [&] {
         for (Blob blob {}; TakeSetAside(blob);) {
-            if (!CountBlob(pOdb, blob))
+            if (!CountBlob(pOdb, reader, reader.Locate(blob.id), blob))
                 return false;
         }
         return true;
@@ -152,14 +164,17 @@ void BlobCounter::Work()
     std::vector<Blob> run;
     while (TakeRun(run)) {
         for (const Blob& blob : run) {
-            std::size_t nSize = 0;
+            const std::optional<PackObjectReader::Located> packed = reader.Locate(blob.id);
+            std::size_t nHeldBytes = 0;
             git_object_t type = GIT_OBJECT_INVALID;
-            if (git_odb_read_header(&nSize, &type, pOdb, &blob.id) != 0) {
+            if (packed) {
+                nHeldBytes = static_cast<std::size_t>(packed->nRebuildBytes);
+            } else if (git_odb_read_header(&nHeldBytes, &type, pOdb, &blob.id) != 0) {
                 Fail(std::string("file ") + git_oid_tostr_s(&blob.id) + " cannot be read (" + LastGitError() + ")");
                 return;
             }
-            if (nSize <= LARGE_BLOB) {
-                if (!CountBlob(pOdb, blob))
+            if (nHeldBytes <= LARGE_BLOB) {
+                if (!CountBlob(pOdb, reader, packed, blob))
                     return;
                 continue;
             }
@@ -169,7 +184,7 @@ void BlobCounter::Work()
                 m_setAside.push_back(blob);
                 continue;
             }
-            if (!CountBlob(pOdb, blob) || !countSetAside())
+            if (!CountBlob(pOdb, reader, packed, blob) || !countSetAside())
                 return;
         }
     }

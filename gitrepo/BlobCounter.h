@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,8 @@
 
 #include "CountingRules.h"
 #include "LineCounters.h"
+#include "PackObjectReader.h"
+#include "PackStore.h"
 
 // Reads and counts blobs on worker threads while the caller is still finding
 // them: the workers start at once, take what Add hands them in that order, and
@@ -24,8 +27,9 @@ public:
         LineCounters* pCounts; // where its counts go: stays in place until Finish returns
     };
 
-    // Starts nThreads - 1 workers, each with a repository of its own opened at csGitDir.
-    BlobCounter(std::string csGitDir, CountingRules rules, unsigned nThreads);
+    // Starts nThreads - 1 workers, each with a repository of its own opened at
+    // csGitDir; blobs in the packs below csObjectsDir are read without libgit2.
+    BlobCounter(std::string csGitDir, const std::string& csObjectsDir, CountingRules rules, unsigned nThreads);
     // Stops the workers without counting the rest.
     ~BlobCounter();
     BlobCounter(const BlobCounter&) = delete;
@@ -41,12 +45,14 @@ private:
     void Work();
     [[nodiscard]] bool TakeRun(std::vector<Blob>& run);
     [[nodiscard]] bool TakeSetAside(Blob& blob);
-    [[nodiscard]] bool CountBlob(git_odb* pOdb, const Blob& blob);
+    [[nodiscard]] bool CountBlob(git_odb* pOdb, PackObjectReader& reader,
+        const std::optional<PackObjectReader::Located>& packed, const Blob& blob);
     void Fail(std::string&& csWhy);
     void Stop();
 
     const std::string m_csGitDir;
     const CountingRules m_rules;
+    const PackStore m_packs;
     std::mutex m_mutex; // guards everything below up to m_largeMutex
     std::condition_variable m_added;
     std::vector<Blob> m_blobs;

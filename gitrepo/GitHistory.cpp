@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 #include <optional>
 #include <sys/stat.h>
 
@@ -166,12 +165,6 @@ void boundPackMapping()
     git_libgit2_opts(GIT_OPT_ENABLE_STRICT_HASH_VERIFICATION, 0);
     // Each tree is listed once per path it stands at: a cached tree is seldom met again.
     git_libgit2_opts(GIT_OPT_SET_CACHE_OBJECT_LIMIT, GIT_OBJECT_TREE, static_cast<std::size_t>(0));
-    // Every blob is inflated into a buffer of its own. Left to glibc, those over
-    // its mmap threshold get fresh pages, faulted in and zeroed each time: keep
-    // them in the heap and its top in place, so the pages are reused.
-    constexpr int REUSED_BUFFER = 32 * 1024 * 1024;
-    mallopt(M_MMAP_THRESHOLD, REUSED_BUFFER);
-    mallopt(M_TRIM_THRESHOLD, 4 * REUSED_BUFFER);
 }
 
 } // namespace
@@ -199,7 +192,7 @@ HistoryResult CountHistory(const HistoryRequest& request)
     const FileSelection selection(request.excludePatterns);
     TreeTally tally(pRepository, selection);
     // The blobs of the commits listed so far are counted while the next ones are listed.
-    tally.StartCounting(git_repository_path(pRepository), request.rules, request.nThreads);
+    tally.StartCounting(request.rules, request.nThreads);
     std::string csProblem;
     std::vector<std::vector<std::size_t>> nodesOfPoints;
     for (const std::size_t nPicked : PickHistoryPoints(line.times, request.nPoints)) {

@@ -223,16 +223,18 @@ bool TreeTally::AddProject(
     return true;
 }
 
-void TreeTally::StartCounting(const std::string& csGitDir, CountingRules rules, unsigned nThreads)
+void TreeTally::StartCounting(CountingRules rules, unsigned nThreads)
 {
-    m_counter = std::make_unique<BlobCounter>(csGitDir, rules, nThreads);
+    // A linked worktree keeps its objects in the repository it was made from.
+    m_counter = std::make_unique<BlobCounter>(git_repository_path(m_pRepository),
+        std::string(git_repository_commondir(m_pRepository)) + "objects", rules, nThreads);
 }
 
 void TreeTally::HandOverBlobs()
 {
     // In the order of the paths they were first met at: packs store the
     // versions of nearby paths together and as deltas of each other, and reading
-    // them in that order finds a delta's base still in libgit2's cache.
+    // them in that order finds a delta's base still in the reader's cache.
     const std::size_t nFirst = m_nHandedOver;
     std::vector<std::uint32_t> order(m_blobIds.size() - nFirst);
     for (std::size_t i = 0; i < order.size(); ++i)

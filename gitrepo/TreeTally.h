@@ -48,9 +48,8 @@ public:
         std::optional<std::size_t>& nNode, std::string& csProblem);
 
     // Starts reading and counting blobs on nThreads threads, each with a
-    // repository of its own opened at csGitDir: nThreads - 1 of them at once,
-    // the caller's in FinishCounting.
-    void StartCounting(const std::string& csGitDir, CountingRules rules, unsigned nThreads);
+    // repository of its own: nThreads - 1 of them at once, the caller's in FinishCounting.
+    void StartCounting(CountingRules rules, unsigned nThreads);
     // Hands the blobs gathered since the last call to the counting threads.
     void HandOverBlobs();
     // Counts the rest and waits for every blob's counts. Returns false with

@@ -11,7 +11,7 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick tmux
     fonts-dejavu-core desktop-file-utils
     nlohmann-json3-dev tidy
-    libgit2-dev libcli11-dev git
+    libgit2-dev libdeflate-dev libcli11-dev git
     dpkg-dev file
     dbus
 )

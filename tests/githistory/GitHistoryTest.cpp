@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,8 @@
 #include "CountFileLines.h"
 #include "CounterPrinting.h"
 #include "HistorySampling.h"
+#include "PackObjectReader.h"
+#include "PackStore.h"
 #include "RunProcess.h"
 #include "TempDir.h"
 
@@ -109,6 +114,22 @@ protected:
         for (const std::string& csFile : project.files)
             (void)CountFile(csFile, count.counters, rules);
         return count;
+    }
+
+    // The lines of git verify-pack -v for the pack in csRepo, each split into its words.
+    std::vector<std::vector<std::string>> PackListing(const std::string& csRepo) const
+    {
+        std::vector<std::vector<std::string>> lines;
+        for (const auto& entry : std::filesystem::directory_iterator(csRepo + "/.git/objects/pack")) {
+            if (entry.path().extension() != ".idx")
+                continue;
+            std::istringstream listing(Git(csRepo, { "verify-pack", "-v", entry.path() }));
+            for (std::string csLine; std::getline(listing, csLine);) {
+                std::istringstream words(csLine);
+                lines.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+            }
+        }
+        return lines;
     }
 
     TempDir m_dir;
@@ -243,6 +264,63 @@ TEST_F(GitHistoryTest, LargeFilesReadByBothWorkersAreAllCounted)
     EXPECT_EQ(result.points[0].counters, expected.counters);
 }
 
+TEST_F(GitHistoryTest, PackedContentReadsAsGitShowsIt)
+{
+    // Versions of a file past 64 KiB: their deltas copy whole 64 KiB runs. Each
+    // version keeps the text the one before it added and drops what came before
+    // that, so each is nearest its neighbour and the deltas chain.
+    const std::string csRepo = NewRepo("repo");
+    std::string csCommon;
+    for (int i = 0; i < 4000; ++i)
+        csCommon += "int v" + std::to_string(i) + " = " + std::to_string(i * 7) + "; // line\n";
+    std::uint32_t nRandom = 12345;
+    std::vector<std::string> added;
+    for (int nVersion = 0; nVersion < 5; ++nVersion) {
+        std::string& csAdded = added.emplace_back();
+        for (int i = 0; i < 64; ++i) {
+            nRandom = nRandom * 1103515245U + 12345U;
+            csAdded += "// " + std::to_string(nVersion) + ":" + std::to_string(nRandom) + "\n";
+        }
+        m_dir.WriteFile("repo/big.c", csCommon + (nVersion > 0 ? added[nVersion - 1] : "") + csAdded);
+        m_dir.WriteFile("repo/small.h", "int small" + std::to_string(nVersion) + ";\n");
+        CommitAll(csRepo, 100 + nVersion);
+    }
+    // Deltas naming their base by its offset in the pack, then by its id.
+    for (const std::string csByOffset : { "true", "false" }) {
+        SCOPED_TRACE("repack.useDeltaBaseOffset=" + csByOffset);
+        Git(csRepo, { "-c", "repack.useDeltaBaseOffset=" + csByOffset, "repack", "-q", "-a", "-d", "-f", "--depth=50" });
+        std::vector<std::string> blobs;
+        std::size_t nChained = 0;
+        for (const std::vector<std::string>& words : PackListing(csRepo)) {
+            if (words.size() >= 5 && words[1] == "blob")
+                blobs.push_back(words[0]);
+            if (words.size() == 7 && words[1] == "blob" && std::stoi(words[5]) >= 2)
+                ++nChained;
+        }
+        ASSERT_EQ(blobs.size(), 10u);
+        EXPECT_GT(nChained, 0u);
+        const PackStore store(csRepo + "/.git/objects");
+        PackObjectReader reader(store);
+        for (const std::string& csBlob : blobs) {
+            git_oid id {};
+            ASSERT_EQ(git_oid_fromstr(&id, csBlob.c_str()), 0);
+            const std::optional<PackObjectReader::Located> located = reader.Locate(id);
+            ASSERT_TRUE(located) << csBlob;
+            const std::optional<std::string_view> content = reader.Read(*located);
+            ASSERT_TRUE(content) << csBlob;
+            const ProcessResult shown = RunProcess({ GIT_PROGRAM, "-C", csRepo, "cat-file", "blob", csBlob });
+            EXPECT_EQ(located->nSize, shown.csOut.size()) << csBlob;
+            EXPECT_TRUE(*content == shown.csOut) << csBlob;
+        }
+    }
+    // An object written since is loose: libgit2 reads those.
+    m_dir.WriteFile("repo/loose.c", "int loose;\n");
+    git_oid loose {};
+    ASSERT_EQ(git_oid_fromstr(&loose, Git(csRepo, { "hash-object", "-w", "loose.c" }).c_str()), 0);
+    const PackStore store(csRepo + "/.git/objects");
+    EXPECT_FALSE(PackObjectReader(store).Locate(loose));
+}
+
 TEST_F(GitHistoryTest, UnreadableHistoriesAreOneLineNamingTheDirectory)
 {
     const std::string csOrigin = NewRepo("origin");
@@ -257,6 +335,25 @@ TEST_F(GitHistoryTest, UnreadableHistoriesAreOneLineNamingTheDirectory)
     std::filesystem::copy(csOrigin, csDamaged, std::filesystem::copy_options::recursive);
     const std::string csBlob = Git(csOrigin, { "rev-parse", "HEAD:a.c" });
     ASSERT_TRUE(std::filesystem::remove(csDamaged + "/.git/objects/" + csBlob.substr(0, 2) + "/" + csBlob.substr(2)));
+    // A packed copy with a byte of that a.c's compressed bytes changed.
+    const std::string csCorrupt = m_dir / "corrupt";
+    std::filesystem::copy(csOrigin, csCorrupt, std::filesystem::copy_options::recursive);
+    Git(csCorrupt, { "repack", "-q", "-a", "-d" });
+    for (const std::vector<std::string>& words : PackListing(csCorrupt)) {
+        if (words.empty() || words[0] != csBlob)
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(csCorrupt + "/.git/objects/pack")) {
+            if (entry.path().extension() != ".pack")
+                continue;
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+            std::fstream pack(entry.path(), std::ios::in | std::ios::out | std::ios::binary);
+            const std::streamoff nAt = std::stoll(words[4]) + 4;
+            pack.seekg(nAt);
+            const char cWas = static_cast<char>(pack.get());
+            pack.seekp(nAt);
+            pack.put(static_cast<char>(~cWas));
+        }
+    }
     const std::string csEmpty = NewRepo("empty");
     const std::string csPlain = m_dir.MakeDir("plain");
     const std::string csOther = NewRepo("other");
@@ -285,13 +382,15 @@ TEST_F(GitHistoryTest, UnreadableHistoriesAreOneLineNamingTheDirectory)
         EXPECT_EQ(result.csError, c.csError);
         EXPECT_TRUE(result.points.empty()) << c.csError;
     }
-    HistoryRequest request;
-    request.directories = { csDamaged };
-    const HistoryResult damaged = CountHistory(request);
-    EXPECT_EQ(
-        damaged.csError.rfind(csDamaged + ": the repository is damaged: file " + csBlob + " cannot be read (", 0), 0u)
-        << damaged.csError;
-    EXPECT_TRUE(damaged.points.empty());
+    for (const std::string& csRepo : { csDamaged, csCorrupt }) {
+        HistoryRequest request;
+        request.directories = { csRepo };
+        const HistoryResult damaged = CountHistory(request);
+        EXPECT_EQ(
+            damaged.csError.rfind(csRepo + ": the repository is damaged: file " + csBlob + " cannot be read (", 0), 0u)
+            << damaged.csError;
+        EXPECT_TRUE(damaged.points.empty());
+    }
 }
 
 } // namespace
