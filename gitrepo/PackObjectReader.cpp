@@ -8,6 +8,8 @@
 
 #include <libdeflate.h>
 
+#include "GitDelta.h"
+
 namespace {
 
 constexpr int OBJECT_OFS_DELTA = 6;
@@ -28,62 +30,6 @@ constexpr std::size_t LARGE_BUFFER = 4 * 1024 * 1024;
 bool sameEntry(const PackStore::Entry& a, const PackStore::Entry& b)
 {
     return a.pPack == b.pPack && a.nOffset == b.nOffset;
-}
-
-// A size in 7-bit groups, the lowest first, as deltas begin.
-std::optional<std::uint64_t> readVarint(const unsigned char*& p, const unsigned char* pEnd)
-{
-    std::uint64_t nValue = 0;
-    for (unsigned nShift = 0; p < pEnd && nShift < 64; nShift += 7) {
-        const unsigned char c = *p++;
-        nValue |= std::uint64_t { c & 0x7fU } << nShift;
-        if ((c & 0x80U) == 0)
-            return nValue;
-    }
-    return std::nullopt;
-}
-
-// Writes the object the delta makes of base into pOut, which holds exactly the
-// delta's target size; false when the delta asks for anything out of bounds.
-bool applyDelta(std::string_view base, const unsigned char* p, const unsigned char* pEnd, char* pOut, std::size_t nOut)
-{
-    const std::optional<std::uint64_t> nSource = readVarint(p, pEnd);
-    const std::optional<std::uint64_t> nTarget = readVarint(p, pEnd);
-    if (!nSource || !nTarget || *nSource != base.size() || *nTarget != nOut)
-        return false;
-    std::size_t nWritten = 0;
-    while (p < pEnd) {
-        const unsigned char nCommand = *p++;
-        if ((nCommand & 0x80U) != 0) {
-            std::size_t nFrom = 0;
-            std::size_t nLength = 0;
-            for (unsigned nByte = 0; nByte < 7; ++nByte) {
-                if ((nCommand & (1U << nByte)) == 0)
-                    continue;
-                if (p == pEnd)
-                    return false;
-                if (nByte < 4)
-                    nFrom |= std::size_t { *p++ } << (8 * nByte);
-                else
-                    nLength |= std::size_t { *p++ } << (8 * (nByte - 4));
-            }
-            if (nLength == 0)
-                nLength = 0x10000;
-            if (nFrom > base.size() || nLength > base.size() - nFrom || nLength > nOut - nWritten)
-                return false;
-            std::memcpy(pOut + nWritten, base.data() + nFrom, nLength);
-            nWritten += nLength;
-        } else if (nCommand != 0) {
-            if (nCommand > static_cast<std::size_t>(pEnd - p) || nCommand > nOut - nWritten)
-                return false;
-            std::memcpy(pOut + nWritten, p, nCommand);
-            p += nCommand;
-            nWritten += nCommand;
-        } else {
-            return false; // reserved
-        }
-    }
-    return nWritten == nOut;
 }
 
 } // namespace
@@ -192,11 +138,7 @@ bool PackObjectReader::InflateDelta(const PackStore::Entry& entry, const Header&
 
 std::optional<std::uint64_t> PackObjectReader::DeltaTarget() const
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(m_delta.data());
-    const unsigned char* const pEnd = p + m_delta.size();
-    if (!readVarint(p, pEnd))
-        return std::nullopt;
-    return readVarint(p, pEnd);
+    return DeltaResultSize(std::string_view(m_delta.data(), m_delta.size()));
 }
 
 std::optional<PackObjectReader::Located> PackObjectReader::Locate(const git_oid& id)
@@ -299,8 +241,7 @@ std::optional<std::string_view> PackObjectReader::RebuildDelta(const PackStore::
         if (!nTarget || *nTarget > std::numeric_limits<std::size_t>::max() / 2)
             return std::nullopt;
         std::vector<char> made(static_cast<std::size_t>(*nTarget) + 1);
-        const auto* const pDelta = reinterpret_cast<const unsigned char*>(m_delta.data());
-        if (!applyDelta(base, pDelta, pDelta + m_delta.size(), made.data(), made.size() - 1))
+        if (!ApplyDelta(base, std::string_view(m_delta.data(), m_delta.size()), made.data(), made.size() - 1))
             return std::nullopt;
         made.pop_back();
         if (const Rebuilt* pKept = Keep(at, std::move(made))) {

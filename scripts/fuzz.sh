@@ -3,7 +3,7 @@
 #
 #   scripts/fuzz.sh [SECONDS]      seconds per target (default $FUZZ_SECONDS, else 30)
 #
-# FUZZ_TARGETS picks targets (default: all five), FUZZ_TIMEOUT the seconds one input may
+# FUZZ_TARGETS picks targets (default: all six), FUZZ_TIMEOUT the seconds one input may
 # take (default 10), FUZZ_BUILD_DIR the build folder. The committed seeds in
 # fuzz/corpus/<target>/ are only read; what the fuzzer learns goes to
 # <build>/fuzz/corpus-work/<target>/ and crash inputs to <build>/fuzz/artifacts/<target>/.
@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-${FUZZ_SECONDS:-30}}
 timeout=${FUZZ_TIMEOUT:-10}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=${FUZZ_TARGETS:-"line_stream profile_section source_pattern text_out syntax_stream"}
+targets=${FUZZ_TARGETS:-"line_stream profile_section source_pattern text_out syntax_stream git_delta"}
 
 if ! command -v clang++ >/dev/null; then
     echo "fuzz.sh: clang++ not found; install it with: apt-get install -y clang libclang-rt-14-dev" >&2
@@ -42,7 +42,7 @@ trap 'rm -rf "$scratch"' EXIT
 export PINDREL_FUZZ_SCRATCH=$scratch
 
 # Inputs longer than a few pieces are needed to reach the 511-byte cuts and big sections.
-declare -A max_len=([line_stream]=8192 [profile_section]=16384 [source_pattern]=512 [text_out]=1024 [syntax_stream]=8192)
+declare -A max_len=([line_stream]=8192 [profile_section]=16384 [source_pattern]=512 [text_out]=1024 [syntax_stream]=8192 [git_delta]=1024)
 failed=()
 for target in $targets; do
     work="$build/fuzz/corpus-work/$target"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "GitDeltaProperty.h"
 #include "LineStreamProperty.h"
 #include "ProfileSectionProperty.h"
 #include "SourcePatternProperty.h"
@@ -44,6 +45,8 @@ TEST(FuzzCorpus, ProfileSectionKeepsItsPromises)
     replayCorpus("profile_section",
         [&](const std::uint8_t* pData, std::size_t nSize) { return CheckProfileSection(pData, nSize, dir.Path()); });
 }
+
+TEST(FuzzCorpus, GitDeltaAgreesWithTheModel) { replayCorpus("git_delta", CheckGitDelta); }
 
 TEST(FuzzCorpus, SourcePatternAgreesWithFnmatch) { replayCorpus("source_pattern", CheckSourcePattern); }
 
