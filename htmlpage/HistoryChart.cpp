@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
+#include <ctime>
 #include <initializer_list>
 
 #include "NumberText.h"
@@ -16,6 +18,10 @@ constexpr double PLOT_RIGHT = 628.0;
 constexpr double PLOT_TOP = 10.0;
 constexpr double PLOT_BOTTOM = 270.0;
 constexpr std::int64_t MAX_GRID_STEPS = 5;
+// How many dates the time axis names between its ends, at most, and how far
+// from an end one must stand to stay clear of the end's own label.
+constexpr std::size_t MAX_TIME_MARKS = 5;
+constexpr double END_LABEL_ROOM = 95.0;
 
 std::string coordinate(double dValue) { return FixedDecimalText(dValue, 1); }
 
@@ -155,7 +161,70 @@ void appendGrid(std::string& out, std::int64_t nStep, std::int64_t nTop, const S
     out += "<path class=\"grid\" d=\"" + csGrid + "\"/>\n" + csLabels;
 }
 
-// A tick below the plot for every commit drawn, and the first and last day.
+// A date the time axis names: a new year, month or day, in UTC as the table's dates.
+struct TimeMark
+{
+    std::int64_t nTime;
+    std::string csText;
+};
+
+// The first moment of each year, month or day after nFirst up to nLast, stepping
+// nStep units; the unit is 0 for years, 1 for months, 2 for days.
+std::vector<TimeMark> calendarStarts(std::int64_t nFirst, std::int64_t nLast, int nUnit, int nStep)
+{
+    std::vector<TimeMark> marks;
+    const auto firstTime = static_cast<std::time_t>(nFirst);
+    std::tm at {};
+    if (gmtime_r(&firstTime, &at) == nullptr)
+        return marks;
+    at.tm_hour = at.tm_min = at.tm_sec = 0;
+    if (nUnit < 2)
+        at.tm_mday = 1;
+    if (nUnit < 1)
+        at.tm_mon = 0;
+    for (;;) {
+        int* const pField = nUnit == 0 ? &at.tm_year : nUnit == 1 ? &at.tm_mon : &at.tm_mday;
+        ++*pField;
+        const std::int64_t nTime = timegm(&at); // carries a 13th month or 32nd day over, too
+        if (nTime > nLast || nTime < nFirst)
+            return marks;
+        // Steps fall on round values: every 5th year, every quarter, every other day.
+        const int nRound = nUnit == 0 ? at.tm_year + 1900 : nUnit == 1 ? at.tm_mon : at.tm_mday - 1;
+        if (nRound % nStep != 0)
+            continue;
+        char szText[32];
+        if (nUnit == 0)
+            std::snprintf(szText, sizeof szText, "%04d", at.tm_year + 1900);
+        else if (nUnit == 1)
+            std::snprintf(szText, sizeof szText, "%04d-%02d", at.tm_year + 1900, at.tm_mon + 1);
+        else
+            std::snprintf(szText, sizeof szText, "%04d-%02d-%02d", at.tm_year + 1900, at.tm_mon + 1, at.tm_mday);
+        marks.push_back({ nTime, szText });
+        if (marks.size() > MAX_TIME_MARKS * 31)
+            return marks; // enough to know this step is too fine
+    }
+}
+
+// The coarsest calendar unit with at least two boundaries inside the span, at the
+// smallest round step that names at most MAX_TIME_MARKS of them.
+std::vector<TimeMark> calendarMarks(std::int64_t nFirst, std::int64_t nLast)
+{
+    static constexpr std::initializer_list<int> STEPS[] = { { 1, 2, 5, 10, 20, 50, 100 }, { 1, 2, 3, 6 },
+        { 1, 2, 5, 10 } };
+    for (int nUnit = 0; nUnit < 3; ++nUnit) {
+        if (calendarStarts(nFirst, nLast, nUnit, 1).size() < 2)
+            continue;
+        for (const int nStep : STEPS[nUnit]) {
+            std::vector<TimeMark> marks = calendarStarts(nFirst, nLast, nUnit, nStep);
+            if (marks.size() <= MAX_TIME_MARKS)
+                return marks;
+        }
+    }
+    return {};
+}
+
+// A tick below the plot for every commit drawn, the first and last day, and the
+// new years, months or days between them.
 void appendTimeAxis(std::string& out, const std::vector<Column>& columns)
 {
     std::string csTicks;
@@ -173,6 +242,21 @@ void appendTimeAxis(std::string& out, const std::vector<Column>& columns)
         out += "<text class=\"last\" x=\"" + coordinate(columns.back().dX) + "\" y=\"" + csDateY + "\">";
         AppendHtmlEscaped(out, last.csDay);
         out += "</text>\n";
+    }
+    const auto [pEarliest, pLatest] = std::minmax_element(columns.begin(), columns.end(),
+        [](const Column& a, const Column& b) { return a.pPoint->nTime < b.pPoint->nTime; });
+    const std::int64_t nFirst = pEarliest->pPoint->nTime;
+    const std::int64_t nLast = pLatest->pPoint->nTime;
+    if (nLast <= nFirst)
+        return;
+    const double dScale = (PLOT_RIGHT - PLOT_LEFT) / static_cast<double>(nLast - nFirst);
+    for (const TimeMark& mark : calendarMarks(nFirst, nLast)) {
+        const double dX = PLOT_LEFT + static_cast<double>(mark.nTime - nFirst) * dScale;
+        // The day an end already names would read as a second end.
+        if (dX < PLOT_LEFT + END_LABEL_ROOM || dX > PLOT_RIGHT - END_LABEL_ROOM || mark.csText == first.csDay
+            || mark.csText == last.csDay)
+            continue;
+        out += "<text class=\"mark\" x=\"" + coordinate(dX) + "\" y=\"" + csDateY + "\">" + mark.csText + "</text>\n";
     }
 }
 

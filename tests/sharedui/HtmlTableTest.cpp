@@ -248,6 +248,31 @@ TEST(RenderHtml, HistoryChartStacksTheKindsOverTime)
             "class=\"num\">10</span><span class=\"num\">100.0 %</span>" })
         EXPECT_NE(csHtml.find(pszPart), std::string::npos) << pszPart << "\n" << csHtml;
     EXPECT_EQ(countOf(csHtml, "<text class=\"y\""), 6u);
+    EXPECT_EQ(countOf(csHtml, "class=\"mark\""), 0u); // 400 seconds: the ends name the days
+
+    // Longer spans name the new years, else months at a round step, clear of the ends' labels.
+    struct Span
+    {
+        std::int64_t nFirst;
+        std::int64_t nLast;
+        std::vector<std::pair<const char*, const char*>> marks; // x, text
+    };
+    const Span spans[] = {
+        // 2019-03-01 to 2024-03-01: 2024 stands too near the end.
+        { 1551398400, 1709251200, { { "151.8", "2020" }, { "266.4", "2021" }, { "380.7", "2022" }, { "494.9", "2023" } } },
+        // 2023-11-15 to 2024-06-20: seven new months, so every other one.
+        { 1700006400, 1718841600, { { "179.3", "2024-01" }, { "336.8", "2024-03" }, { "496.8", "2024-05" } } },
+    };
+    for (const Span& span : spans) {
+        table.page.history.points = { { span.nFirst, "first", { 1, 1 } }, { span.nLast, "last", { 1, 1 } } };
+        const std::string csSpan = RenderHtml(table);
+        EXPECT_EQ(countOf(csSpan, "class=\"mark\""), span.marks.size()) << csSpan;
+        for (const auto& [pszX, pszText] : span.marks) {
+            const std::string csText
+                = std::string("<text class=\"mark\" x=\"") + pszX + "\" y=\"290.0\">" + pszText + "</text>";
+            EXPECT_NE(csSpan.find(csText), std::string::npos) << csText << "\n" << csSpan;
+        }
+    }
 }
 
 TEST(RenderHtml, ChartNumbersKeepTheirPointWhenTheLocaleWritesAComma)
