@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,6 +20,10 @@ constexpr std::size_t HASH = 20;
 constexpr std::size_t INDEX_HEADER = 8;
 constexpr std::size_t FANOUT = 256 * 4;
 constexpr std::size_t PACK_HEADER = 12;
+// Each pack holds a descriptor open. A repository never repacked may have
+// thousands: the largest are kept, and libgit2 is left the descriptors it needs
+// for the rest.
+constexpr std::size_t MAX_PACKS = 128;
 
 std::uint32_t bigEndian32(const unsigned char* p)
 {
@@ -160,8 +165,20 @@ PackStore::PackStore(const std::string& csObjectsDir)
             indexNames.emplace_back(name.substr(0, name.size() - 4));
     }
     closedir(pDir);
-    std::sort(indexNames.begin(), indexNames.end());
-    for (const std::string& csName : indexNames) {
+    // The largest first: they hold most objects, so a lookup ends there soonest.
+    std::vector<std::pair<std::uint64_t, std::string>> bySize;
+    for (std::string& csName : indexNames) {
+        struct stat st {};
+        const std::uint64_t nSize
+            = ::stat((csPackDir + csName + ".pack").c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+        bySize.emplace_back(nSize, std::move(csName));
+    }
+    std::sort(bySize.begin(), bySize.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    for (const auto& [nSize, csName] : bySize) {
+        if (m_packs.size() == MAX_PACKS)
+            break;
         auto pack = std::make_unique<Pack>();
         if (pack->Open(csPackDir + csName + ".idx", csPackDir + csName + ".pack"))
             m_packs.push_back(std::move(pack));
