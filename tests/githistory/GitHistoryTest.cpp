@@ -285,10 +285,18 @@ TEST_F(GitHistoryTest, PackedContentReadsAsGitShowsIt)
         m_dir.WriteFile("repo/small.h", "int small" + std::to_string(nVersion) + ";\n");
         CommitAll(csRepo, 100 + nVersion);
     }
-    // Deltas naming their base by its offset in the pack, then by its id.
-    for (const std::string csByOffset : { "true", "false" }) {
-        SCOPED_TRACE("repack.useDeltaBaseOffset=" + csByOffset);
-        Git(csRepo, { "-c", "repack.useDeltaBaseOffset=" + csByOffset, "repack", "-q", "-a", "-d", "-f", "--depth=50" });
+    // Deltas naming their base by its offset in the pack, then by its id; then an
+    // index that gives every object after the first a 64-bit offset, as packs past 2 GiB need.
+    for (const std::string csBases : { "offset", "id", "offset, 64-bit index" }) {
+        SCOPED_TRACE(csBases);
+        Git(csRepo, { "-c", std::string("repack.useDeltaBaseOffset=") + (csBases == "id" ? "false" : "true"), "repack",
+                        "-q", "-a", "-d", "-f", "--depth=50" });
+        for (const auto& entry : std::filesystem::directory_iterator(csRepo + "/.git/objects/pack")) {
+            if (csBases != "offset, 64-bit index" || entry.path().extension() != ".pack")
+                continue;
+            std::filesystem::remove(std::filesystem::path(entry.path()).replace_extension(".idx"));
+            Git(csRepo, { "index-pack", "--index-version=2,12", entry.path() });
+        }
         std::vector<std::string> blobs;
         std::size_t nChained = 0;
         for (const std::vector<std::string>& words : PackListing(csRepo)) {
