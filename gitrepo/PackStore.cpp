@@ -60,6 +60,55 @@ std::optional<std::pair<FileHandle, std::uint64_t>> openRegular(const std::strin
     return std::make_pair(std::move(file), static_cast<std::uint64_t>(st.st_size));
 }
 
+// The object folders whose packs are read: this one, then those it borrows from
+// (what git clone --shared or --reference lists in info/alternates), and theirs.
+std::vector<std::string> objectFolders(const std::string& csObjectsDir)
+{
+    constexpr std::size_t MAX_FOLDERS = 16; // git follows five levels; a loop of them stops here too
+    std::vector<std::string> folders { csObjectsDir };
+    for (std::size_t n = 0; n < folders.size(); ++n) {
+        auto list = openRegular(folders[n] + "/info/alternates");
+        if (!list || list->second > 1024 * 1024)
+            continue;
+        std::string csList(static_cast<std::size_t>(list->second), '\0');
+        if (!readAt(list->first.Get(), reinterpret_cast<unsigned char*>(csList.data()), csList.size(), 0))
+            continue;
+        for (std::size_t nStart = 0; nStart < csList.size() && folders.size() < MAX_FOLDERS;) {
+            const std::size_t nEnd = std::min(csList.find('\n', nStart), csList.size());
+            std::string csLine = csList.substr(nStart, nEnd - nStart);
+            nStart = nEnd + 1;
+            // A quoted path is left to libgit2, which reads every alternate as well.
+            if (csLine.empty() || csLine[0] == '#' || csLine[0] == '"')
+                continue;
+            std::string csFolder = csLine[0] == '/' ? std::move(csLine) : folders[n] + "/" + csLine;
+            if (std::find(folders.begin(), folders.end(), csFolder) == folders.end())
+                folders.push_back(std::move(csFolder));
+        }
+    }
+    return folders;
+}
+
+// The packs of one object folder, each named by its path without ".idx", with its pack's size.
+void listPacks(const std::string& csObjectsDir, std::vector<std::pair<std::uint64_t, std::string>>& packs)
+{
+    const std::string csPackDir = csObjectsDir + "/pack/";
+    DIR* const pDir = opendir(csPackDir.c_str());
+    if (pDir == nullptr)
+        return;
+    while (const dirent* pEntry = readdir(pDir)) {
+        const std::string_view name(pEntry->d_name);
+        if (name.size() <= 9 || name.substr(0, 5) != "pack-" || name.substr(name.size() - 4) != ".idx")
+            continue;
+        std::string csPath = csPackDir;
+        csPath += name.substr(0, name.size() - 4);
+        struct stat st {};
+        const std::uint64_t nSize
+            = ::stat((csPath + ".pack").c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+        packs.emplace_back(nSize, std::move(csPath));
+    }
+    closedir(pDir);
+}
+
 } // namespace
 
 struct PackStore::Pack
@@ -154,33 +203,18 @@ bool PackStore::Pack::Open(const std::string& csIndexPath, const std::string& cs
 
 PackStore::PackStore(const std::string& csObjectsDir)
 {
-    const std::string csPackDir = csObjectsDir + "/pack/";
-    DIR* const pDir = opendir(csPackDir.c_str());
-    if (pDir == nullptr)
-        return;
-    std::vector<std::string> indexNames;
-    while (const dirent* pEntry = readdir(pDir)) {
-        const std::string_view name(pEntry->d_name);
-        if (name.size() > 9 && name.substr(0, 5) == "pack-" && name.substr(name.size() - 4) == ".idx")
-            indexNames.emplace_back(name.substr(0, name.size() - 4));
-    }
-    closedir(pDir);
+    std::vector<std::pair<std::uint64_t, std::string>> packs;
+    for (const std::string& csFolder : objectFolders(csObjectsDir))
+        listPacks(csFolder, packs);
     // The largest first: they hold most objects, so a lookup ends there soonest.
-    std::vector<std::pair<std::uint64_t, std::string>> bySize;
-    for (std::string& csName : indexNames) {
-        struct stat st {};
-        const std::uint64_t nSize
-            = ::stat((csPackDir + csName + ".pack").c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-        bySize.emplace_back(nSize, std::move(csName));
-    }
-    std::sort(bySize.begin(), bySize.end(), [](const auto& a, const auto& b) {
+    std::sort(packs.begin(), packs.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first > b.first : a.second < b.second;
     });
-    for (const auto& [nSize, csName] : bySize) {
+    for (const auto& [nSize, csPath] : packs) {
         if (m_packs.size() == MAX_PACKS)
             break;
         auto pack = std::make_unique<Pack>();
-        if (pack->Open(csPackDir + csName + ".idx", csPackDir + csName + ".pack"))
+        if (pack->Open(csPath + ".idx", csPath + ".pack"))
             m_packs.push_back(std::move(pack));
     }
 }

@@ -12,8 +12,8 @@
 // The pack files of one object folder, opened without libgit2 so that their
 // objects can be inflated by a faster inflater than the zlib libgit2 is bound to.
 // It offers only what it reads with certainty: version 2 indexes of SHA-1 packs
-// whose pack file carries the checksum the index names. Loose objects, other
-// formats and alternate object folders stay libgit2's to read.
+// whose pack file carries the checksum the index names, in the folder and in the
+// folders it borrows objects from. Loose objects and other formats stay libgit2's to read.
 //
 // Nothing changes after construction: any number of threads may ask at once.
 class PackStore
@@ -29,7 +29,8 @@ public:
         std::uint64_t nEnd = 0;
     };
 
-    // Opens every pack below csObjectsDir/pack that it can read; leaves out the rest.
+    // Opens the packs it can read below csObjectsDir/pack and the folders it borrows
+    // from, the largest first, at most 128 of them; leaves out the rest.
     explicit PackStore(const std::string& csObjectsDir);
     ~PackStore();
     PackStore(const PackStore&) = delete;

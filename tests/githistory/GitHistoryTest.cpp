@@ -321,6 +321,17 @@ TEST_F(GitHistoryTest, PackedContentReadsAsGitShowsIt)
             EXPECT_TRUE(*content == shown.csOut) << csBlob;
         }
     }
+    // A clone that borrows the objects reads them from the packs it borrows from.
+    const std::string csShared = m_dir / "shared";
+    Git(m_dir.Path(), { "clone", "-q", "--shared", csRepo, csShared });
+    const std::string csBig = Git(csShared, { "rev-parse", "HEAD:big.c" });
+    git_oid big {};
+    ASSERT_EQ(git_oid_fromstr(&big, csBig.c_str()), 0);
+    const PackStore borrowing(csShared + "/.git/objects");
+    PackObjectReader fromClone(borrowing);
+    const std::optional<PackObjectReader::Located> borrowed = fromClone.Locate(big);
+    ASSERT_TRUE(borrowed);
+    EXPECT_TRUE(fromClone.Read(*borrowed) == RunProcess({ GIT_PROGRAM, "-C", csShared, "cat-file", "blob", csBig }).csOut);
     // An object written since is loose: libgit2 reads those.
     m_dir.WriteFile("repo/loose.c", "int loose;\n");
     git_oid loose {};
