@@ -47,7 +47,8 @@ install_missing() {
     "${sudo[@]}" apt-get update -qq
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
-install_missing cmake g++ make cloc time xz-utils libboost-dev qt6-base-dev git
+install_missing cmake g++ make pkg-config cloc time xz-utils libboost-dev qt6-base-dev git \
+    nlohmann-json3-dev libcli11-dev libgit2-dev libdeflate-dev
 if [[ -z ${PINDREL_BENCH_TREES:-} && ! -d $kernel ]]; then
     install_missing linux-source-6.1
     echo "Unpacking linux-source-6.1 into $cache ..." >&2
