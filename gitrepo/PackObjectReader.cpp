@@ -58,7 +58,7 @@ bool PackObjectReader::Load(const PackStore::Entry& entry)
     if (m_loaded && sameEntry(*m_loaded, entry))
         return true;
     m_loaded.reset();
-    if (!m_store.ReadBytes(entry, std::numeric_limits<std::size_t>::max(), m_compressed))
+    if (!m_store.ReadBytes(entry, m_compressed))
         return false;
     m_loaded = entry;
     return true;

@@ -254,9 +254,9 @@ std::optional<PackStore::Entry> PackStore::At(const Pack& pack, std::uint64_t nO
     return Entry { &pack, nOffset, nEnd };
 }
 
-bool PackStore::ReadBytes(const Entry& entry, std::size_t nMax, std::vector<unsigned char>& bytes) const
+bool PackStore::ReadBytes(const Entry& entry, std::vector<unsigned char>& bytes) const
 {
-    const std::size_t nBytes = static_cast<std::size_t>(std::min<std::uint64_t>(nMax, entry.nEnd - entry.nOffset));
+    const auto nBytes = static_cast<std::size_t>(entry.nEnd - entry.nOffset);
     bytes.resize(nBytes);
     return readAt(entry.pPack->file.Get(), bytes.data(), nBytes, entry.nOffset);
 }

@@ -40,8 +40,8 @@ public:
     [[nodiscard]] std::optional<Entry> Find(const git_oid& id) const;
     // The object that starts at nOffset of pack: a delta names its base that way.
     [[nodiscard]] std::optional<Entry> At(const Pack& pack, std::uint64_t nOffset) const;
-    // Reads up to nMax bytes of the entry from its start into bytes; false when the file fails.
-    [[nodiscard]] bool ReadBytes(const Entry& entry, std::size_t nMax, std::vector<unsigned char>& bytes) const;
+    // Reads the entry's bytes into bytes; false when the file fails.
+    [[nodiscard]] bool ReadBytes(const Entry& entry, std::vector<unsigned char>& bytes) const;
 
 private:
     std::vector<std::unique_ptr<Pack>> m_packs;
